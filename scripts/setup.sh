@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Morvane needs to build, run and test; does nothing when they
+# are all present. Sourced by run.sh and test.sh.
+set -euo pipefail
+
+MORVANE_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-svg-dev libqt6svg6-dev
+    imagemagick libmagickcore-6.q16-6-extra ghostscript libjpeg-turbo-progs
+    fonts-noto-cjk
+    xvfb xauth x11-utils
+)
+MORVANE_TEST_PACKAGES=(
+    g++-mingw-w64-x86-64 wine64
+)
+
+morvane_missing_packages() {
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            echo "$package"
+        fi
+    done
+}
+
+morvane_install() {
+    local missing
+    missing=$(morvane_missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: $missing" >&2
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing >&2
+}

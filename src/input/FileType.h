@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Type name of an image file ("JPG", "PNG", "PDF", "AI", ...) from its first 12 bytes, else from
+// its extension; empty when the file is not one the program takes. Never throws, reads at most
+// 12 bytes and keeps nothing open. Any thread.
+QString DetectFileType(const QString& path);
