@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QLocale>
 #include <QString>
 
 // Module start-up: loads the catalogue carried in the program's resources and fixes
@@ -20,3 +21,6 @@ void SetCurrentLanguage(const QString& language);
 
 // ISO 639 code of the user's locale in lower case; "en" when the platform gives none.
 QString GetUserLanguage();
+
+// The same for a given locale: "en" for the C locale.
+QString LanguageOfLocale(const QLocale& locale);
