@@ -6,3 +6,6 @@
 // its extension; empty when the file is not one the program takes. Never throws, reads at most
 // 12 bytes and keeps nothing open. Any thread.
 QString DetectFileType(const QString& path);
+
+// The file name without its folder: the text after the last "/", "\" or drive colon.
+QString FileNamePart(const QString& path);
