@@ -1,0 +1,119 @@
+#include "convert/ConvertArguments.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// ImageMagick and Ghostscript expand "%" sequences in file names ("%d" becomes a frame or page
+// number); doubled, it stands for itself.
+QString EscapePercent(QString path)
+{
+    return path.replace(u'%', u"%%"_s);
+}
+
+QStringList PreInputOptions(const TConvertOptions& options, const QString& sourceType)
+{
+    if (sourceType != u"SVG")
+        return {};
+    QStringList arguments{u"-background"_s, u"none"_s};
+    if (options.ResizeWidth == TResizeWidth::On)
+        arguments << u"-density"_s << QString::number(options.Width);
+    return arguments;
+}
+
+QStringList PostInputOptions(const TConvertOptions& options, int scalePercent)
+{
+    QStringList arguments{u"-auto-orient"_s};
+    if (options.ResizeWidth == TResizeWidth::On)
+        arguments << u"-resize"_s << QString::number(options.Width) + u'x';
+    else if (scalePercent > 0)
+        arguments << u"-resize"_s << QString::number(scalePercent) + u'%';
+    return arguments;
+}
+
+QStringList FormatOptions(const TConvertOptions& options, const QString& sourceType)
+{
+    const QString quality = QString::number(options.Quality);
+    if (options.Format.compare(u"WEBP", Qt::CaseInsensitive) == 0) {
+        if (options.Quality == 100)
+            return {u"-coalesce"_s, u"-define"_s, u"webp:lossless=true"_s};
+        return {u"-coalesce"_s, u"-quality"_s, quality};
+    }
+    if (sourceType == u"GIF" || sourceType == u"JPG" || sourceType == u"RAW")
+        return {u"-quality"_s, quality};
+    return {};
+}
+
+// Only these targets keep every frame of an animation; the test is case-sensitive.
+QString FrameSuffix(const QString& format)
+{
+    return format == u"GIF" || format == u"WEBP" ? QString() : u"[0]"_s;
+}
+} // namespace
+
+bool IsJpegTarget(const QString& format)
+{
+    return format.compare(u"JPG", Qt::CaseInsensitive) == 0;
+}
+
+QStringList ImageMagickArguments(const TConvertOptions& options, const TImageInput& input,
+                                 const QString& output)
+{
+    QStringList arguments = PreInputOptions(options, input.SourceType);
+    arguments << EscapePercent(input.File) + FrameSuffix(options.Format);
+    arguments << PostInputOptions(options, input.ScalePercent);
+    arguments << FormatOptions(options, input.SourceType);
+    arguments << EscapePercent(output);
+    return arguments;
+}
+
+QStringList BitmapArguments(const TConvertOptions& options, const TImageInput& input,
+                            const QString& bitmap)
+{
+    QStringList arguments = PreInputOptions(options, input.SourceType);
+    arguments << EscapePercent(input.File) + u"[0]"_s;
+    arguments << PostInputOptions(options, input.ScalePercent);
+    arguments << u"-colorspace"_s << u"sRGB"_s << u"-compress"_s << u"none"_s;
+    // Without it an image of few colours becomes a 1- or 4-bit bitmap, which the JPEG encoder
+    // rejects.
+    arguments << u"-type"_s << u"TrueColor"_s;
+    arguments << u"BMP3:"_s + EscapePercent(bitmap);
+    return arguments;
+}
+
+QStringList JpegEncoderArguments(int quality, const QString& jpeg, const QString& bitmap)
+{
+    return {u"-quality"_s, QString::number(quality), u"-outfile"_s, jpeg, bitmap};
+}
+
+QString PdfPagePattern(const QString& prefix)
+{
+    return EscapePercent(prefix) + u"-%03d.bmp"_s;
+}
+
+QStringList PdfArguments(const QString& fontFolder, const QString& pagePattern,
+                         const QString& source)
+{
+    return {u"-dNOPAUSE"_s,
+            u"-dBATCH"_s,
+            u"-dNOPROMPT"_s,
+            u"-dQUIET"_s,
+            u"-sFONTPATH="_s + fontFolder,
+            u"-dTextAlphaBits=4"_s,
+            u"-dGraphicsAlphaBits=4"_s,
+            u"-sDEVICE=bmp16m"_s,
+            u"-r384"_s,
+            u"-sOutputFile="_s + pagePattern,
+            source};
+}
+
+QStringList AiArguments(const QString& png, const QString& source)
+{
+    return {u"-dNOPAUSE"_s,
+            u"-dBATCH"_s,
+            u"-dNOPROMPT"_s,
+            u"-dQUIET"_s,
+            u"-sDEVICE=pngalpha"_s,
+            u"-r96"_s,
+            u"-sOutputFile="_s + EscapePercent(png),
+            source};
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "convert/ConvertOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+// Argument lists of the outside programs. Pure functions: they touch no file. Every path is one
+// argument, and is expected absolute, so that no path can be taken for an option.
+
+// The file that ImageMagick reads, with what it is and how much to reduce it.
+struct TImageInput
+{
+    QString File;
+    // Type name of the data ("PNG", "SVG", "GIF", ...): selects options.
+    QString SourceType;
+    // Reduction to this percentage when no width is set; 0 for none.
+    int ScalePercent = 0;
+};
+
+// Whether the target takes the JPEG path (ImageMagick to a bitmap, then the JPEG encoder).
+bool IsJpegTarget(const QString& format);
+
+// ImageMagick writing output in the format its extension names.
+QStringList ImageMagickArguments(const TConvertOptions& options, const TImageInput& input,
+                                 const QString& output);
+// ImageMagick writing the first frame as a true-colour bitmap for the JPEG encoder.
+QStringList BitmapArguments(const TConvertOptions& options, const TImageInput& input,
+                            const QString& bitmap);
+QStringList JpegEncoderArguments(int quality, const QString& jpeg, const QString& bitmap);
+
+// The page files Ghostscript writes for prefix: prefix followed by "-%03d.bmp".
+QString PdfPagePattern(const QString& prefix);
+// Ghostscript rendering every page of a PDF at 384 dpi to the page pattern.
+QStringList PdfArguments(const QString& fontFolder, const QString& pagePattern,
+                         const QString& source);
+// Ghostscript rendering an AI file at 96 dpi to one PNG with alpha.
+QStringList AiArguments(const QString& png, const QString& source);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The platform's side of finding the outside programs and the folders they use.
+
+// File names of each program in the tool folder, preferred first.
+struct TToolFileNames
+{
+    QStringList ImageMagick;
+    QStringList JpegEncoder;
+    QStringList Ghostscript;
+};
+TToolFileNames VendorFileNames();
+
+// Programs outside the tool folder; empty where the platform does not look or finds none.
+struct TSystemPrograms
+{
+    QString ImageMagick;
+    QString JpegEncoder;
+    QString Ghostscript;
+};
+TSystemPrograms FindSystemPrograms();
+
+QString DefaultScratchFolder();
+QString DefaultFontFolder();

@@ -1,0 +1,43 @@
+#include "convert/ConvertPlatform.h"
+
+#include "convert/ConvertTools.h"
+
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+TToolFileNames VendorFileNames()
+{
+    return {{u"magick"_s}, {u"cjpeg"_s}, {u"gs"_s}};
+}
+
+namespace {
+QString FindImageMagickOnPath()
+{
+    const QString magick = QStandardPaths::findExecutable(u"magick"_s);
+    if (!magick.isEmpty())
+        return magick;
+    // ImageMagick 6 has no "magick"; its "convert" does the same with the same arguments.
+    const QString convert = QStandardPaths::findExecutable(u"convert"_s);
+    return IsImageMagick(convert) ? convert : QString();
+}
+} // namespace
+
+TSystemPrograms FindSystemPrograms()
+{
+    // Looked up once: asking "convert" for its version starts a process.
+    static const TSystemPrograms found{FindImageMagickOnPath(),
+                                       QStandardPaths::findExecutable(u"cjpeg"_s),
+                                       QStandardPaths::findExecutable(u"gs"_s)};
+    return found;
+}
+
+QString DefaultScratchFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + u"/Morvane"_s;
+}
+
+QString DefaultFontFolder()
+{
+    return u"/usr/share/fonts"_s;
+}

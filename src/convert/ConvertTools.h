@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QProcessEnvironment>
+#include <QString>
+
+// Where the outside programs are and where they keep intermediate files. An empty program path
+// means the program was not found. A plain value: copy it to every worker.
+struct TConvertTools
+{
+    QString ImageMagick;
+    QString JpegEncoder;
+    QString Ghostscript;
+    // Each conversion works in a private subfolder of it, made when missing.
+    QString ScratchFolder;
+    // Handed to Ghostscript for the fonts that a PDF names but does not embed.
+    QString FontFolder;
+    QProcessEnvironment Environment{QProcessEnvironment::InheritFromParent};
+
+    // The programs in vendor/ beside the executable; where the platform allows, missing ones are
+    // looked up on the system.
+    static TConvertTools Installed();
+    // The programs in toolFolder only: a missing one stays missing.
+    static TConvertTools InFolder(const QString& toolFolder);
+};
+
+// Whether the program's "-version" names ImageMagick: other programs are called "convert" too.
+bool IsImageMagick(const QString& program);

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "convert/ConvertArguments.h"
+#include "convert/ConvertOptions.h"
+#include "convert/ConvertTools.h"
+
+#include <QString>
+#include <QStringList>
+
+struct TConvertResult
+{
+    bool Succeeded = false;
+    // Why it failed: the first lines an outside program printed, or a plain sentence.
+    QString Reason;
+};
+
+// Converts one file to the target format by running the outside programs, and judges the result
+// by the file they leave. Works on its own copies of tools and options; its members are const and
+// may run on several threads at once. Blocks until the programs end: call it on a worker thread.
+class TConverter
+{
+public:
+    TConverter(TConvertTools tools, TConvertOptions options);
+
+    // A listed file by its type name: "PDF" and "AI" are rendered first, an empty type fails.
+    TConvertResult ConvertFile(const QString& fileName, const QString& fileType) const;
+    // One image. namingSource names the output and, without an output folder, places it;
+    // inputFile (empty: namingSource) is what is read, as data of sourceType. scalePercent above 0
+    // reduces the image when no width is set.
+    TConvertResult ConvertImage(const QString& namingSource, const QString& sourceType,
+                                int scalePercent, const QString& inputFile) const;
+    // Every page of a PDF, named "a-001", "a-002", ...; the result is the last page's.
+    TConvertResult ConvertPDF(const QString& source) const;
+    // An AI file, drawn at 96 dpi and named after itself.
+    TConvertResult ConvertAI(const QString& source) const;
+
+private:
+    TConvertResult RunGeneralPath(const TImageInput& input, const QString& output) const;
+    TConvertResult RunJpegPath(const TImageInput& input, const QString& output) const;
+    QString MissingImageProgram() const;
+    QString MissingRenderingProgram() const;
+    QString Run(const QString& program, const QStringList& arguments) const;
+
+    TConvertTools FTools;
+    TConvertOptions FOptions;
+};

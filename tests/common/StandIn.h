@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// One call that a stand-in program received.
+struct TStandInCall
+{
+    QString Program;
+    QString WorkingFolder;
+    QStringList Arguments;
+};
+
+// A temporary tool folder holding the recording stand-in program under the given names. By
+// default each call writes its output file: ImageMagick ("magick", "convert") the last argument
+// without a "BMP3:" prefix, "cjpeg" the -outfile value (when its bitmap exists), "gs" the
+// -sOutputFile pattern, for every page when it holds a page number. Link the test to
+// morvane_standin.
+class TStandIn
+{
+public:
+    explicit TStandIn(const QStringList& programs = {QStringLiteral("magick"),
+                                                     QStringLiteral("cjpeg"), QStringLiteral("gs")})
+    {
+        for (const QString& program : programs) {
+            const QString copy = FDir.filePath(program);
+            QFile::copy(QStringLiteral(MORVANE_STANDIN_PROGRAM), copy);
+            QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ExeOwner);
+        }
+    }
+
+    QString Folder() const { return FDir.path(); }
+
+    // The program prints text on every call (and still writes its output).
+    void SetPrinted(const QString& program, const QString& text)
+    {
+        WriteRule(program + QStringLiteral(".print"), text.toUtf8());
+    }
+    // The program writes nothing; with a text, only on calls with an argument holding it.
+    void SetWritesNothing(const QString& program, const QString& whenAnArgumentHolds = {})
+    {
+        WriteRule(program + QStringLiteral(".nowrite"), whenAnArgumentHolds.toUtf8());
+    }
+    // Pages "gs" writes for a page pattern.
+    void SetPages(int first, int last)
+    {
+        WriteRule(QStringLiteral("gs.pages"),
+                  QByteArray::number(first) + '-' + QByteArray::number(last));
+    }
+
+    QList<TStandInCall> Calls() const
+    {
+        QFile log(FDir.filePath(QStringLiteral("standin.log")));
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        const QList<QByteArray> fields = log.readAll().split('\0');
+        QList<TStandInCall> calls;
+        qsizetype at = 0;
+        while (at + 3 <= fields.size() - 1) {
+            TStandInCall call{QString::fromUtf8(fields[at]), QString::fromUtf8(fields[at + 1]), {}};
+            const qsizetype count = fields[at + 2].toLongLong();
+            at += 3;
+            for (qsizetype i = 0; i < count; ++i)
+                call.Arguments << QString::fromUtf8(fields[at + i]);
+            at += count;
+            calls << call;
+        }
+        return calls;
+    }
+
+private:
+    void WriteRule(const QString& name, const QByteArray& content)
+    {
+        QFile rule(FDir.filePath(name));
+        if (rule.open(QIODevice::WriteOnly))
+            rule.write(content);
+    }
+
+    QTemporaryDir FDir;
+};

@@ -1,0 +1,161 @@
+// Stands in for an outside program (ImageMagick, the JPEG encoder, Ghostscript) in tests. Copied
+// into a tool folder under the program's name, it appends its call to "standin.log" there and does
+// what files beside it say (see StandIn.h): print a text, write nothing, or how many pages.
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Fields end with a zero byte, which no argument can hold: name, folder, count, arguments.
+void Record(const fs::path& folder, const std::string& name, const std::vector<std::string>& args)
+{
+    std::ofstream log(folder / "standin.log", std::ios::binary | std::ios::app);
+    log << name << '\0' << fs::current_path().string() << '\0' << args.size() << '\0';
+    for (const std::string& arg : args)
+        log << arg << '\0';
+}
+
+// As the real programs read an output name: "%%" is "%", "%d" and "%03d" the page number.
+std::string ExpandName(const std::string& pattern, int page)
+{
+    std::string name;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%' || i + 1 == pattern.size()) {
+            name += pattern[i];
+            continue;
+        }
+        if (pattern[i + 1] == '%') {
+            name += '%';
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < pattern.size() && std::isdigit(static_cast<unsigned char>(pattern[end])))
+            ++end;
+        if (end == pattern.size() || pattern[end] != 'd') {
+            name += pattern[i];
+            continue;
+        }
+        const int width = end > i + 1 ? std::stoi(pattern.substr(i + 1, end - i - 1)) : 0;
+        std::string number = std::to_string(page);
+        if (static_cast<int>(number.size()) < width)
+            number.insert(0, width - number.size(), '0');
+        name += number;
+        i = end;
+    }
+    return name;
+}
+
+bool HasPageNumber(const std::string& pattern)
+{
+    return ExpandName(pattern, 1) != ExpandName(pattern, 2);
+}
+
+void Write(const std::string& path, const std::string& content)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << content;
+    if (!file)
+        std::fprintf(stderr, "standin: cannot write %s\n", path.c_str());
+}
+
+std::string ValueAfter(const std::vector<std::string>& args, const std::string& option)
+{
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == option)
+            return args[i + 1];
+    }
+    return {};
+}
+
+std::string ValueOfPrefix(const std::vector<std::string>& args, const std::string& prefix)
+{
+    for (const std::string& arg : args) {
+        if (arg.rfind(prefix, 0) == 0)
+            return arg.substr(prefix.size());
+    }
+    return {};
+}
+
+// "3" writes pages 1 to 3, "998-1001" pages 998 to 1001.
+void WritePages(const fs::path& folder, const std::string& pattern)
+{
+    const std::string pages = ReadText(folder / "gs.pages");
+    int first = 1;
+    int last = 1;
+    if (const std::size_t dash = pages.find('-'); dash != std::string::npos) {
+        first = std::stoi(pages.substr(0, dash));
+        last = std::stoi(pages.substr(dash + 1));
+    } else if (!pages.empty()) {
+        last = std::stoi(pages);
+    }
+    for (int page = first; page <= last; ++page)
+        Write(ExpandName(pattern, page), "written by gs\n");
+}
+
+void WriteOutput(const fs::path& folder, const std::string& name,
+                 const std::vector<std::string>& args)
+{
+    if (name == "cjpeg") {
+        if (args.empty() || !fs::exists(args.back()))
+            std::fputs("standin: cannot read the bitmap\n", stderr);
+        else
+            Write(ValueAfter(args, "-outfile"), "written by cjpeg\n");
+    } else if (name == "gs") {
+        const std::string pattern = ValueOfPrefix(args, "-sOutputFile=");
+        if (HasPageNumber(pattern))
+            WritePages(folder, pattern);
+        else
+            Write(ExpandName(pattern, 1), "written by gs\n");
+    } else if (!args.empty()) {
+        std::string output = args.back();
+        if (output.rfind("BMP3:", 0) == 0)
+            output.erase(0, 5);
+        Write(ExpandName(output, 0), "written by " + name + "\n");
+    }
+}
+
+// "<name>.nowrite" stops all writing when empty, else only calls with an argument holding its text.
+bool WritesNothing(const fs::path& folder, const std::string& name,
+                   const std::vector<std::string>& args)
+{
+    const fs::path rule = folder / (name + ".nowrite");
+    if (!fs::exists(rule))
+        return false;
+    const std::string text = ReadText(rule);
+    if (text.empty())
+        return true;
+    for (const std::string& arg : args) {
+        if (arg.find(text) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const fs::path self = fs::absolute(argv[0]);
+    const fs::path folder = self.parent_path();
+    const std::string name = self.stem().string();
+    const std::vector<std::string> args(argv + 1, argv + argc);
+
+    Record(folder, name, args);
+    const std::string printed = ReadText(folder / (name + ".print"));
+    std::fputs(printed.c_str(), stdout);
+    if (!WritesNothing(folder, name, args))
+        WriteOutput(folder, name, args);
+    return 0;
+}
