@@ -8,7 +8,7 @@ MORVANE_PACKAGES=(
     qt6-base-dev qt6-svg-dev libqt6svg6-dev
     imagemagick libmagickcore-6.q16-6-extra ghostscript libjpeg-turbo-progs
     fonts-noto-cjk
-    xvfb xauth x11-utils
+    xvfb xauth x11-utils libxcb1-dev
 )
 MORVANE_TEST_PACKAGES=(
     g++-mingw-w64-x86-64 wine64

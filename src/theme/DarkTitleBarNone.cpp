@@ -1,0 +1,3 @@
+#include "theme/DarkTitleBar.h"
+
+void RequestDarkTitleBar(QWidget*) {}
