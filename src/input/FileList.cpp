@@ -1,0 +1,81 @@
+#include "input/FileList.h"
+
+#include "input/FileListModel.h"
+#include "input/FileType.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace {
+
+bool EndsWithDelimiter(const QString& path)
+{
+    return path.endsWith(u'/') || path.endsWith(QDir::separator());
+}
+
+QString FolderForm(const QString& path)
+{
+    return EndsWithDelimiter(path) ? path : path + QDir::separator();
+}
+
+class TFolderWalk
+{
+public:
+    explicit TFolderWalk(TFileListModel& list) : FList(list) {}
+
+    void Add(const QString& path)
+    {
+        const QString folder = FolderForm(path);
+        const QFileInfo folderInfo(folder);
+        if (folderInfo.isDir())
+            Enter(folder, folderInfo);
+        else
+            AddListItem(FList, path);
+    }
+
+private:
+    void Enter(const QString& folder, const QFileInfo& folderInfo)
+    {
+        const QString canonical = folderInfo.canonicalFilePath();
+        if (FOpenFolders.size() >= MaxFolderDepth || FOpenFolders.contains(canonical))
+            return;
+        FOpenFolders.append(canonical);
+        QDirIterator entries(folder,
+                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        while (entries.hasNext()) {
+            entries.next();
+            const QString entryPath = folder + entries.fileName();
+            if (entries.fileInfo().isDir())
+                Add(entryPath);
+            else
+                AddListItem(FList, entryPath);
+        }
+        FOpenFolders.removeLast();
+    }
+
+    TFileListModel& FList;
+    // Canonical paths of the folders from the walk's root down to the one being read.
+    QStringList FOpenFolders;
+};
+
+} // namespace
+
+void AddPath(TFileListModel& list, const QString& path)
+{
+    // An empty path would otherwise become the file system's root.
+    if (path.isEmpty())
+        return;
+    TFolderWalk(list).Add(path);
+}
+
+void AddListItem(TFileListModel& list, const QString& path)
+{
+    if (list.Contains(path))
+        return;
+    const QString format = DetectFileType(path);
+    if (format.isEmpty())
+        return;
+    list.Append({path, FileNamePart(path), format});
+}

@@ -1,0 +1,295 @@
+#include "input/FileList.h"
+#include "input/FileListModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
+const QByteArray PngBytes = QByteArray::fromHex("89504E470D0A1A0A0000000D") + "rest of it";
+const QByteArray TextBytes = "just some words, no image";
+
+QStringList FileNames(const TFileListModel& list)
+{
+    QStringList names;
+    for (int row = 0; row < list.rowCount(); ++row)
+        names << list.Info(row).FileName;
+    return names;
+}
+
+QStringList Sorted(QStringList names)
+{
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class TFileListTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    // A file under the fixture folder; its folders are made as needed. Returns its full path.
+    QString Write(const QString& relative, const QByteArray& content = JpegBytes)
+    {
+        const QString path = FDir->filePath(relative);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("cannot write the fixture %s", qPrintable(path));
+        return path;
+    }
+
+    QString Root() const { return FDir->path(); }
+
+    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TFileListModel> FList;
+
+private Q_SLOTS:
+    void init()
+    {
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        FList = std::make_unique<TFileListModel>();
+    }
+
+    void a_file_becomes_a_ready_row_with_its_record()
+    {
+        const QString path = Write(u"photos/cat.dat"_s);
+        AddPath(*FList, path);
+
+        QCOMPARE(FList->rowCount(), 1);
+        const TFileInfo& info = FList->Info(0);
+        QCOMPARE(info.FileName, path);
+        QCOMPARE(info.Title, u"cat.dat"_s);
+        QCOMPARE(info.Format, u"JPG"_s);
+        QCOMPARE(FList->data(FList->index(0, TFileListModel::ColumnTitle)).toString(),
+                 u"cat.dat"_s);
+        QCOMPARE(FList->data(FList->index(0, TFileListModel::ColumnFormat)).toString(), u"JPG"_s);
+        QCOMPARE(FList->data(FList->index(0, TFileListModel::ColumnStatus)).toString(), u"준비"_s);
+    }
+
+    void a_missing_file_with_a_known_extension_is_listed()
+    {
+        const QString path = Root() + u"/not-there.png"_s;
+        AddPath(*FList, path);
+        QCOMPARE(FileNames(*FList), QStringList{path});
+        QCOMPARE(FList->Info(0).Format, u"PNG"_s);
+    }
+
+    void nothing_is_listed_for_rejected_or_absent_input_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("text file") << u"notes.txt"_s;
+        QTest::newRow("folder of text files") << u"texts"_s;
+        QTest::newRow("empty folder") << u"empty"_s;
+        QTest::newRow("missing file, unknown extension") << u"gone.xyz"_s;
+    }
+    void nothing_is_listed_for_rejected_or_absent_input()
+    {
+        QFETCH(QString, relative);
+        Write(u"notes.txt"_s, TextBytes);
+        Write(u"texts/a.txt"_s, TextBytes);
+        Write(u"texts/deeper/b.log"_s, TextBytes);
+        QDir(Root()).mkdir(u"empty"_s);
+
+        AddPath(*FList, FDir->filePath(relative));
+        QCOMPARE(FList->rowCount(), 0);
+    }
+
+    void an_empty_path_adds_nothing()
+    {
+        // The empty path must not turn into the file system's root.
+        QVERIFY(QDir::setCurrent(Root()));
+        Write(u"here.jpg"_s);
+        AddPath(*FList, QString());
+        QCOMPARE(FList->rowCount(), 0);
+    }
+
+    void a_folder_is_walked_depth_first_with_hidden_files()
+    {
+        const QStringList expected = {
+            Write(u"tree/a.jpg"_s),
+            Write(u"tree/.hidden.jpg"_s),
+            Write(u"tree/one/b.png"_s, PngBytes),
+            Write(u"tree/one/two/c.jpg"_s),
+            Write(u"tree/one/two/d.jpg"_s),
+            Write(u"tree/one/e.jpg"_s),
+            Write(u"tree/three/f.jpg"_s),
+            Write(u"tree/z.jpg"_s),
+        };
+        Write(u"tree/one/skip.txt"_s, TextBytes);
+
+        AddPath(*FList, Root() + u"/tree"_s);
+        const QStringList listed = FileNames(*FList);
+        QCOMPARE(Sorted(listed), Sorted(expected));
+
+        // Depth-first: each folder's files form one unbroken run of rows.
+        for (const QString& folder : {u"/tree/one/"_s, u"/tree/one/two/"_s, u"/tree/three/"_s}) {
+            QList<qsizetype> rows;
+            for (qsizetype row = 0; row < listed.size(); ++row) {
+                if (listed.at(row).startsWith(Root() + folder))
+                    rows << row;
+            }
+            QVERIFY(!rows.isEmpty());
+            QVERIFY2(rows.last() - rows.first() + 1 == rows.size(), qPrintable(listed.join(u'\n')));
+        }
+    }
+
+    void paths_keep_the_text_they_were_given_data()
+    {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("folder without delimiter") << u"tree"_s << u"tree/a.jpg"_s;
+        QTest::newRow("folder with delimiter") << u"tree/"_s << u"tree/a.jpg"_s;
+        QTest::newRow("folder through a dot") << u"./tree"_s << u"./tree/a.jpg"_s;
+        QTest::newRow("file") << u"tree/a.jpg"_s << u"tree/a.jpg"_s;
+    }
+    void paths_keep_the_text_they_were_given()
+    {
+        QFETCH(QString, given);
+        QFETCH(QString, expected);
+        Write(u"tree/a.jpg"_s);
+        QVERIFY(QDir::setCurrent(Root()));
+
+        AddPath(*FList, given);
+        QCOMPARE(FileNames(*FList), QStringList{expected});
+    }
+
+    void duplicates_are_judged_by_exact_text_data()
+    {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("same file twice")
+            << QStringList{u"a/x.jpg"_s, u"a/x.jpg"_s} << QStringList{u"a/x.jpg"_s};
+        QTest::newRow("folder, then a file of it by the same text")
+            << QStringList{u"a"_s, u"a/x.jpg"_s} << QStringList{u"a/x.jpg"_s};
+        QTest::newRow("folder twice") << QStringList{u"a"_s, u"a/"_s} << QStringList{u"a/x.jpg"_s};
+        QTest::newRow("same file in another letter case")
+            << QStringList{u"a/x.jpg"_s, u"a/X.jpg"_s} << QStringList{u"a/x.jpg"_s, u"a/X.jpg"_s};
+        QTest::newRow("same file by another text") << QStringList{u"a/x.jpg"_s, u"./a/x.jpg"_s}
+                                                   << QStringList{u"a/x.jpg"_s, u"./a/x.jpg"_s};
+    }
+    void duplicates_are_judged_by_exact_text()
+    {
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, expected);
+        Write(u"a/x.jpg"_s);
+        QVERIFY(QDir::setCurrent(Root()));
+
+        for (const QString& path : added)
+            AddPath(*FList, path);
+        QCOMPARE(FileNames(*FList), expected);
+    }
+
+    void a_link_back_to_an_ancestor_is_not_followed_data()
+    {
+        QTest::addColumn<QString>("linkTarget");
+        QTest::newRow("to the root") << u"loop"_s;
+        QTest::newRow("to its own folder") << u"loop/sub"_s;
+    }
+    void a_link_back_to_an_ancestor_is_not_followed()
+    {
+        QFETCH(QString, linkTarget);
+        const QStringList files = {Write(u"loop/a.jpg"_s), Write(u"loop/sub/b.jpg"_s)};
+        QVERIFY(QFile::link(FDir->filePath(linkTarget), FDir->filePath(u"loop/sub/back"_s)));
+
+        AddPath(*FList, FDir->filePath(u"loop"_s));
+        QCOMPARE(Sorted(FileNames(*FList)), Sorted(files));
+    }
+
+    void a_link_to_a_folder_elsewhere_is_walked()
+    {
+        const QString root = FDir->filePath(u"list"_s);
+        QDir().mkpath(root);
+        Write(u"elsewhere/far.jpg"_s);
+        QVERIFY(QFile::link(FDir->filePath(u"elsewhere"_s), root + u"/shortcut"_s));
+
+        AddPath(*FList, root);
+        QCOMPARE(FileNames(*FList), QStringList{root + u"/shortcut/far.jpg"_s});
+    }
+
+    void the_walk_stops_at_the_depth_limit()
+    {
+        QString relative = u"deep"_s;
+        for (int level = 1; level <= MaxFolderDepth + 3; ++level) {
+            Write(relative + u"/level%1.jpg"_s.arg(level));
+            relative += u"/d"_s;
+        }
+
+        AddPath(*FList, FDir->filePath(u"deep"_s));
+        const QStringList listed = FileNames(*FList);
+        QVERIFY(std::ranges::any_of(listed, [](const QString& name) {
+            return name.endsWith(u"/level%1.jpg"_s.arg(MaxFolderDepth));
+        }));
+        QVERIFY(std::ranges::none_of(listed, [](const QString& name) {
+            return name.endsWith(u"/level%1.jpg"_s.arg(MaxFolderDepth + 1));
+        }));
+    }
+
+    void removing_rows_keeps_the_others_in_order_data()
+    {
+        QTest::addColumn<QList<int>>("removed");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("none") << QList<int>{}
+                              << QStringList{u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s};
+        QTest::newRow("scattered, unsorted")
+            << QList<int>{3, 0} << QStringList{u"1"_s, u"2"_s, u"4"_s};
+        QTest::newRow("neighbours and a single one")
+            << QList<int>{1, 2, 4} << QStringList{u"0"_s, u"3"_s};
+        QTest::newRow("repeated") << QList<int>{2, 2}
+                                  << QStringList{u"0"_s, u"1"_s, u"3"_s, u"4"_s};
+        QTest::newRow("all") << QList<int>{4, 3, 2, 1, 0} << QStringList{};
+    }
+    void removing_rows_keeps_the_others_in_order()
+    {
+        QFETCH(QList<int>, removed);
+        QFETCH(QStringList, kept);
+        for (int row = 0; row < 5; ++row)
+            FList->Append({QString::number(row), QString::number(row), u"JPG"_s});
+
+        FList->RemoveRowsAt(removed);
+        QCOMPARE(FileNames(*FList), kept);
+    }
+
+    void a_removed_path_can_be_listed_again()
+    {
+        const QString path = Write(u"again.jpg"_s);
+        AddPath(*FList, path);
+        FList->RemoveRowsAt({0});
+        AddPath(*FList, path);
+        QCOMPARE(FileNames(*FList), QStringList{path});
+
+        FList->Clear();
+        AddPath(*FList, path);
+        QCOMPARE(FileNames(*FList), QStringList{path});
+    }
+
+    void a_status_carries_its_reason_as_a_tool_tip()
+    {
+        FList->Append({u"a.jpg"_s, u"a.jpg"_s, u"JPG"_s});
+        QSignalSpy changed(FList.get(), &TFileListModel::dataChanged);
+        const QModelIndex status = FList->index(0, TFileListModel::ColumnStatus);
+
+        FList->SetStatus(0, u"실패"_s, u"no output was written"_s);
+        QCOMPARE(status.data().toString(), u"실패"_s);
+        QCOMPARE(status.data(Qt::ToolTipRole).toString(), u"no output was written"_s);
+        QVERIFY(!changed.isEmpty());
+        QCOMPARE(changed.constLast().at(0).value<QModelIndex>(), status);
+
+        FList->SetStatus(0, u"준비"_s);
+        QVERIFY(!status.data(Qt::ToolTipRole).isValid());
+    }
+};
+
+QTEST_GUILESS_MAIN(TFileListTest)
+#include "tst_filelist.moc"
