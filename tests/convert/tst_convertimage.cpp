@@ -426,6 +426,19 @@ private Q_SLOTS:
         QCOMPARE(ReadFile(Pic(u"a.jpg"_s)), QByteArray("written by cjpeg\n"));
     }
 
+    void unwritableScratchFolderFailsTheJpegPath()
+    {
+        QVERIFY(QDir().mkpath(FHome->CacheHome()));
+        WriteFile(ScratchFolder(), "a file where the folder belongs");
+        const TStandIn standIn;
+        const TConvertResult result =
+            Converter(standIn, Options(u"JPG"_s)).ConvertImage(Pic(u"a.png"_s), u"PNG"_s, 0, {});
+        QVERIFY(!result.Succeeded);
+        QCOMPARE(result.Reason, u"the scratch folder cannot be written"_s);
+        QVERIFY(standIn.Calls().isEmpty());
+        QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList());
+    }
+
     void outputNeverWrittenThroughALink()
     {
         MakeEntries(QDir(Pics()), {u"dangling:a.png"_s});
