@@ -13,6 +13,9 @@ struct TToolFileNames
     QStringList Ghostscript;
 };
 TToolFileNames VendorFileNames();
+// Names looked up on the system's search path, preferred first; empty where the platform does not
+// look there.
+TToolFileNames SystemFileNames();
 
 // Programs outside the tool folder; empty where the platform does not look or finds none.
 struct TSystemPrograms

@@ -11,13 +11,18 @@ TToolFileNames VendorFileNames()
     return {{u"magick"_s}, {u"cjpeg"_s}, {u"gs"_s}};
 }
 
+// ImageMagick 6 has no "magick"; its "convert" does the same with the same arguments.
+TToolFileNames SystemFileNames()
+{
+    return {{u"magick"_s, u"convert"_s}, {u"cjpeg"_s}, {u"gs"_s}};
+}
+
 namespace {
 QString FindImageMagickOnPath()
 {
     const QString magick = QStandardPaths::findExecutable(u"magick"_s);
     if (!magick.isEmpty())
         return magick;
-    // ImageMagick 6 has no "magick"; its "convert" does the same with the same arguments.
     const QString convert = QStandardPaths::findExecutable(u"convert"_s);
     return IsImageMagick(convert) ? convert : QString();
 }

@@ -24,6 +24,11 @@ TToolFileNames VendorFileNames()
 }
 
 // The programs are shipped in the tool folder; a same-named program elsewhere is not ours.
+TToolFileNames SystemFileNames()
+{
+    return {};
+}
+
 TSystemPrograms FindSystemPrograms()
 {
     return {};

@@ -39,9 +39,14 @@ TConvertTools TConvertTools::InFolder(const QString& toolFolder)
     return tools;
 }
 
+QString TConvertTools::InstalledToolFolder()
+{
+    return QCoreApplication::applicationDirPath() + u"/vendor"_s;
+}
+
 TConvertTools TConvertTools::Installed()
 {
-    TConvertTools tools = InFolder(QCoreApplication::applicationDirPath() + u"/vendor"_s);
+    TConvertTools tools = InFolder(InstalledToolFolder());
     if (!tools.ImageMagick.isEmpty() && !tools.JpegEncoder.isEmpty() &&
         !tools.Ghostscript.isEmpty())
         return tools;

@@ -19,6 +19,8 @@ struct TConvertTools
     // The programs in vendor/ beside the executable; where the platform allows, missing ones are
     // looked up on the system.
     static TConvertTools Installed();
+    // The vendor/ folder that Installed() looks in first.
+    static QString InstalledToolFolder();
     // The programs in toolFolder only: a missing one stays missing.
     static TConvertTools InFolder(const QString& toolFolder);
 };

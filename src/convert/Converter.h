@@ -4,8 +4,11 @@
 #include "convert/ConvertOptions.h"
 #include "convert/ConvertTools.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 struct TConvertResult
 {
@@ -14,6 +17,11 @@ struct TConvertResult
     QString Reason;
 };
 
+// Converts pages 0 to count - 1 of one document with convertPage, which may run on several threads
+// at once, and returns the results in page order.
+using TPageRunner = std::function<QList<TConvertResult>(
+    qsizetype count, const std::function<TConvertResult(qsizetype page)>& convertPage)>;
+
 // Converts one file to the target format by running the outside programs, and judges the result
 // by the file they leave. Works on its own copies of tools and options; its members are const and
 // may run on several threads at once. Blocks until the programs end: call it on a worker thread.
@@ -21,6 +29,9 @@ class TConverter
 {
 public:
     TConverter(TConvertTools tools, TConvertOptions options);
+
+    // How the pages of a PDF are run; by default one after another on the calling thread.
+    void SetPageRunner(TPageRunner runner);
 
     // A listed file by its type name: "PDF" and "AI" are rendered first, an empty type fails.
     TConvertResult ConvertFile(const QString& fileName, const QString& fileType) const;
@@ -43,4 +54,5 @@ private:
 
     TConvertTools FTools;
     TConvertOptions FOptions;
+    TPageRunner FPageRunner;
 };
