@@ -104,26 +104,12 @@ QStringList PageFiles(const QString& folder, const QString& stem)
         names << page.second;
     return names;
 }
-
-QList<TConvertResult> RunPagesInTurn(qsizetype count,
-                                     const std::function<TConvertResult(qsizetype)>& convertPage)
-{
-    QList<TConvertResult> results;
-    for (qsizetype page = 0; page < count; ++page)
-        results << convertPage(page);
-    return results;
-}
 } // namespace
 
 TConverter::TConverter(TConvertTools tools, TConvertOptions options)
-    : FTools(std::move(tools)), FOptions(std::move(options)), FPageRunner(RunPagesInTurn)
+    : FTools(std::move(tools)), FOptions(std::move(options))
 {
     FOptions.OutputFolder = AbsolutePath(FOptions.OutputFolder);
-}
-
-void TConverter::SetPageRunner(TPageRunner runner)
-{
-    FPageRunner = std::move(runner);
 }
 
 TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& fileType) const
@@ -198,16 +184,14 @@ TConvertResult TConverter::ConvertPDF(const QString& source) const
     if (pages.isEmpty())
         return Failure(printed.isEmpty() ? u"Ghostscript wrote no pages"_s : FirstLines(printed));
     const QDir documentFolder = QFileInfo(document).absoluteDir();
-    const auto convertPage = [&](qsizetype index) {
-        const QString pageFile = work.FilePath(pages[index]);
+    TConvertResult result;
+    for (const QString& page : pages) {
+        const QString pageFile = work.FilePath(page);
         // The page file's name, as if beside the document, names the page's output.
-        const TConvertResult result =
-            ConvertImage(documentFolder.filePath(pages[index]), u"BMP"_s, 25, pageFile);
+        result = ConvertImage(documentFolder.filePath(page), u"BMP"_s, 25, pageFile);
         QFile::remove(pageFile);
-        return result;
-    };
-    const QList<TConvertResult> results = FPageRunner(pages.size(), convertPage);
-    return results.isEmpty() ? Failure(u"no page was converted"_s) : results.last();
+    }
+    return result;
 }
 
 TConvertResult TConverter::ConvertAI(const QString& source) const
