@@ -104,12 +104,26 @@ QStringList PageFiles(const QString& folder, const QString& stem)
         names << page.second;
     return names;
 }
+
+QList<TConvertResult> RunPagesInTurn(qsizetype count,
+                                     const std::function<TConvertResult(qsizetype)>& convertPage)
+{
+    QList<TConvertResult> results;
+    for (qsizetype page = 0; page < count; ++page)
+        results << convertPage(page);
+    return results;
+}
 } // namespace
 
 TConverter::TConverter(TConvertTools tools, TConvertOptions options)
-    : FTools(std::move(tools)), FOptions(std::move(options))
+    : FTools(std::move(tools)), FOptions(std::move(options)), FPageRunner(RunPagesInTurn)
 {
     FOptions.OutputFolder = AbsolutePath(FOptions.OutputFolder);
+}
+
+void TConverter::SetPageRunner(TPageRunner runner)
+{
+    FPageRunner = std::move(runner);
 }
 
 TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& fileType) const
@@ -184,14 +198,16 @@ TConvertResult TConverter::ConvertPDF(const QString& source) const
     if (pages.isEmpty())
         return Failure(printed.isEmpty() ? u"Ghostscript wrote no pages"_s : FirstLines(printed));
     const QDir documentFolder = QFileInfo(document).absoluteDir();
-    TConvertResult result;
-    for (const QString& page : pages) {
-        const QString pageFile = work.FilePath(page);
+    const auto convertPage = [&](qsizetype index) {
+        const QString pageFile = work.FilePath(pages[index]);
         // The page file's name, as if beside the document, names the page's output.
-        result = ConvertImage(documentFolder.filePath(page), u"BMP"_s, 25, pageFile);
+        const TConvertResult result =
+            ConvertImage(documentFolder.filePath(pages[index]), u"BMP"_s, 25, pageFile);
         QFile::remove(pageFile);
-    }
-    return result;
+        return result;
+    };
+    const QList<TConvertResult> results = FPageRunner(pages.size(), convertPage);
+    return results.isEmpty() ? Failure(u"no page was converted"_s) : results.last();
 }
 
 TConvertResult TConverter::ConvertAI(const QString& source) const
