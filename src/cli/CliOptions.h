@@ -1,0 +1,28 @@
+#pragma once
+
+#include "convert/ConvertOptions.h"
+
+#include <QString>
+#include <QStringList>
+
+enum class TCliAction
+{
+    Convert,
+    ShowHelp,
+    ShowVersion,
+    ReportUsageError
+};
+
+// What the command line asks for. For help, version and usage errors Text is what to print.
+struct TCliRequest
+{
+    TCliAction Action = TCliAction::ReportUsageError;
+    QString Text;
+    TConvertOptions Options;
+    QStringList Paths;
+    int Jobs = 1;
+};
+
+// Reads "morvane-cli [options] FORMAT PATH..."; arguments[0] is the program itself. Needs a
+// QCoreApplication for the program's name in the usage text.
+TCliRequest ParseCliArguments(const QStringList& arguments);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "convert/Converter.h"
+#include "input/FileListModel.h"
+
+#include <QList>
+#include <QThreadPool>
+
+#include <functional>
+
+// Converts a batch of listed files on a number of worker threads, each file with a converter of
+// its own; the pages of a PDF are shared out among the workers too. Results come back in input
+// order whatever order they finish in. When more than one job runs, each outside program is asked
+// to use a single thread, so the jobs do not compete for the cores. Run and its callbacks stay on
+// the calling thread.
+class TJobPool
+{
+public:
+    using TResultHandler = std::function<void(qsizetype index, const TConvertResult& result)>;
+    using TProgressHandler = std::function<void(qsizetype done)>;
+
+    TJobPool(TConvertTools tools, TConvertOptions options, int jobs);
+    ~TJobPool();
+
+    // onResult gets each input's result as soon as it and all inputs before it are done; onProgress
+    // the number done, whenever it grows. Returns when every input is done.
+    void Run(const QList<TFileInfo>& inputs, const TResultHandler& onResult,
+             const TProgressHandler& onProgress);
+
+private:
+    QList<TConvertResult> RunPages(qsizetype count,
+                                   const std::function<TConvertResult(qsizetype)>& convertPage);
+
+    TConvertTools FTools;
+    TConvertOptions FOptions;
+    int FJobs;
+    QThreadPool FPool;
+};

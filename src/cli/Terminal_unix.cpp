@@ -1,0 +1,8 @@
+#include "cli/Terminal.h"
+
+#include <unistd.h>
+
+bool IsTerminal(std::FILE* stream)
+{
+    return isatty(fileno(stream)) != 0;
+}

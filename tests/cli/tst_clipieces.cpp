@@ -1,0 +1,176 @@
+#include "cli/BatchReport.h"
+#include "cli/JobPool.h"
+#include "cli/OutputChains.h"
+
+#include "StandIn.h"
+#include "TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+QList<TFileInfo> Inputs(const QStringList& fileNames)
+{
+    QList<TFileInfo> inputs;
+    for (const QString& fileName : fileNames) {
+        const QString type = fileName.endsWith(u".pdf"_s) ? u"PDF"_s : u"JPG"_s;
+        inputs.append({fileName, QFileInfo(fileName).fileName(), type});
+    }
+    return inputs;
+}
+
+// "0 2|1": the chains' input indexes.
+QString ChainsText(const QList<QList<qsizetype>>& chains)
+{
+    QStringList texts;
+    for (const QList<qsizetype>& chain : chains) {
+        QStringList indexes;
+        for (const qsizetype index : chain)
+            indexes << QString::number(index);
+        texts << indexes.join(u' ');
+    }
+    return texts.join(u'|');
+}
+} // namespace
+
+// The command line's pieces: which files may run side by side, the printed lines, the job pool.
+class TCliPiecesTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::optional<TTestHome> FHome;
+    std::optional<QTemporaryDir> FPics;
+
+    QString Pic(const QString& name) const { return FPics->filePath(name); }
+
+private Q_SLOTS:
+    void init()
+    {
+        FHome.emplace();
+        FPics.emplace();
+    }
+    void cleanup()
+    {
+        FPics.reset();
+        FHome.reset();
+    }
+
+    void filesThatCompeteForANameRunInTurn_data()
+    {
+        QTest::addColumn<QStringList>("fileNames");
+        QTest::addColumn<QString>("outputFolder");
+        QTest::addColumn<QString>("chains");
+
+        QTest::newRow("different names side by side")
+            << QStringList{u"/p/a.jpg"_s, u"/p/b.jpg"_s} << QString() << u"0|1"_s;
+        QTest::newRow("one name in two types")
+            << QStringList{u"/p/a.jpg"_s, u"/p/b.jpg"_s, u"/p/a.png"_s} << QString() << u"0 2|1"_s;
+        QTest::newRow("one name in two folders")
+            << QStringList{u"/p/a.jpg"_s, u"/q/a.jpg"_s} << QString() << u"0|1"_s;
+        QTest::newRow("one name in two folders, into one")
+            << QStringList{u"/p/a.jpg"_s, u"/q/a.jpg"_s} << u"/out"_s << u"0 1"_s;
+        QTest::newRow("numbered copies")
+            << QStringList{u"/p/a.jpg"_s, u"/p/a (1).jpg"_s, u"/p/a (2) (1).gif"_s} << QString()
+            << u"0 1 2"_s;
+        QTest::newRow("letter case")
+            << QStringList{u"/p/A.jpg"_s, u"/p/a.png"_s} << QString() << u"0 1"_s;
+        QTest::newRow("page names of a PDF")
+            << QStringList{u"/p/doc.pdf"_s, u"/p/x.jpg"_s, u"/p/doc-002.jpg"_s,
+                           u"/p/doc-1000 (1).png"_s}
+            << QString() << u"0 2 3|1"_s;
+        QTest::newRow("a numbered series without its PDF")
+            << QStringList{u"/p/scan-001.jpg"_s, u"/p/scan-002.jpg"_s} << QString() << u"0|1"_s;
+        QTest::newRow("a PDF and an image of its name")
+            << QStringList{u"/p/doc.pdf"_s, u"/p/doc.jpg"_s} << QString() << u"0|1"_s;
+        QTest::newRow("pages of a numbered PDF")
+            << QStringList{u"/p/doc (1).pdf"_s, u"/p/doc-001.jpg"_s, u"/p/doc (1)-001 (2).jpg"_s}
+            << QString() << u"0 2|1"_s;
+        QTest::newRow("relative paths")
+            << QStringList{u"a.jpg"_s, u"./a.png"_s} << QString() << u"0 1"_s;
+    }
+    void filesThatCompeteForANameRunInTurn()
+    {
+        QFETCH(QStringList, fileNames);
+        QFETCH(QString, outputFolder);
+        QFETCH(QString, chains);
+        QCOMPARE(ChainsText(OutputChains(Inputs(fileNames), outputFolder)), chains);
+    }
+
+    void resultLine_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("succeeded");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("line");
+
+        QTest::newRow("ok") << u"/p/a b.jpg"_s << true << QString() << u"ok\t/p/a b.jpg"_s;
+        QTest::newRow("fail") << u"a.jpg"_s << false << u"no output was written"_s
+                              << u"fail\ta.jpg\tno output was written"_s;
+        QTest::newRow("reason of several lines")
+            << u"a.jpg"_s << false << u"convert: bad header\r\nconvert: no images\n"_s
+            << u"fail\ta.jpg\tconvert: bad header; convert: no images"_s;
+        QTest::newRow("tab in the reason")
+            << u"a.jpg"_s << false << u"at\tcolumn"_s << u"fail\ta.jpg\tat column"_s;
+        QTest::newRow("line break and tab in the path")
+            << u"/p/a\nb\tc.jpg"_s << true << QString() << u"ok\t/p/a?b?c.jpg"_s;
+    }
+    void resultLine()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(bool, succeeded);
+        QFETCH(QString, reason);
+        QFETCH(QString, line);
+        QCOMPARE(ResultLine(fileName, {succeeded, reason}), line);
+    }
+
+    void pagesOfADocumentAreSharedOut_data()
+    {
+        QTest::addColumn<QString>("failingPage");
+        QTest::addColumn<bool>("succeeded");
+
+        QTest::newRow("every page") << QString() << true;
+        QTest::newRow("a middle page fails") << u"doc-003."_s << true;
+        QTest::newRow("the last page fails") << u"doc-006."_s << false;
+    }
+    void pagesOfADocumentAreSharedOut()
+    {
+        QFETCH(QString, failingPage);
+        QFETCH(bool, succeeded);
+        for (const QString& name : {u"doc.pdf"_s, u"a.jpg"_s, u"b.jpg"_s})
+            QVERIFY(QFile(Pic(name)).open(QIODevice::WriteOnly));
+        TStandIn standIn;
+        standIn.SetPages(1, 6);
+        if (!failingPage.isEmpty())
+            standIn.SetWritesNothing(u"magick"_s, failingPage);
+        TConvertOptions options;
+        options.Format = u"PNG"_s;
+        TJobPool pool(TConvertTools::InFolder(standIn.Folder()), options, 3);
+
+        QList<qsizetype> order;
+        QList<TConvertResult> results;
+        pool.Run(
+            Inputs({Pic(u"doc.pdf"_s), Pic(u"a.jpg"_s), Pic(u"b.jpg"_s)}),
+            [&](qsizetype index, const TConvertResult& result) {
+                order << index;
+                results << result;
+            },
+            [](qsizetype) {});
+
+        QCOMPARE(order, QList<qsizetype>({0, 1, 2}));
+        QCOMPARE(results.first().Succeeded, succeeded);
+        for (int page = 1; page <= 6; ++page) {
+            const QString output = u"doc-%1.png"_s.arg(page, 3, 10, QChar(u'0'));
+            const bool failed = !failingPage.isEmpty() && output.startsWith(failingPage);
+            QCOMPARE(QFile::exists(Pic(output)), !failed);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TCliPiecesTest)
+#include "tst_clipieces.moc"
