@@ -1,17 +1,22 @@
+#include "TestHome.h"
 #include "TestServer.h"
 #include "i18n/Translate.h"
 #include "update/ServiceThreads.h"
+#include "update/UpdateCheck.h"
 #include "update/UpdateDialog.h"
 #include "update/UpdateService.h"
+#include "update/UpdateStatus.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -124,6 +129,17 @@ void TickHoldBox(QMessageBox& box)
     QTest::mouseClick(holdBox, Qt::LeftButton, {}, QPoint(5, holdBox->height() / 2));
 }
 
+bool HasPixel(const QImage& image, QColor color)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == color)
+                return true;
+        }
+    }
+    return false;
+}
+
 const QByteArray UpdateOnly = "{\"update\":\"https://u.example/setup.exe\"}";
 
 } // namespace
@@ -155,6 +171,152 @@ private Q_SLOTS:
         SetServiceParameters(QString(), 0);
     }
     void cleanup() { QVERIFY(StopServiceThreads(5s)); }
+
+    void replies_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<TChoice>("choice");
+        QTest::addColumn<bool>("isOffered");
+        QTest::addColumn<QStringList>("opened");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<bool>("isUpdateTaken");
+
+        const QString update = u"https://u.example/setup.exe"_s;
+        const QString notice = u"https://n.example/notice"_s;
+        const QByteArray both =
+            "{\"update\":\"https://u.example/setup.exe\",\"notify\":\"https://n.example/notice\"}";
+
+        QTest::newRow("no keys") << QByteArray("{\"result\":\"ok\"}") << 200 << TChoice::Yes
+                                 << false << QStringList() << QString() << false;
+        QTest::newRow("empty values")
+            << QByteArray("{\"update\":\"\",\"notify\":\"\"}") << 200 << TChoice::Yes << false
+            << QStringList() << QString() << false;
+        QTest::newRow("only notify")
+            << QByteArray("{\"notify\":\"https://n.example/notice\"}") << 200 << TChoice::Yes
+            << false << QStringList() << notice << false;
+        QTest::newRow("update declined, notice still shown")
+            << both << 200 << TChoice::No << true << QStringList() << notice << false;
+        QTest::newRow("update dialog closed counts as no")
+            << both << 200 << TChoice::CloseWindow << true << QStringList() << notice << false;
+        QTest::newRow("update accepted, notice still shown")
+            << both << 200 << TChoice::Yes << true << QStringList{update} << notice << true;
+        QTest::newRow("space after the colon")
+            << QByteArray("{\"update\": \"https://u.example/setup.exe\"}") << 200 << TChoice::Yes
+            << false << QStringList() << QString() << false;
+        QTest::newRow("key in capitals")
+            << QByteArray("{\"UPDATE\":\"https://u.example/setup.exe\"}") << 200 << TChoice::Yes
+            << true << QStringList{update} << QString() << true;
+        QTest::newRow("escaped slashes")
+            << QByteArray("{\"update\":\"https:\\/\\/u.example\\/setup.exe\"}") << 200
+            << TChoice::Yes << true << QStringList{update} << QString() << true;
+        QTest::newRow("first occurrence wins, even inside info")
+            << QByteArray(
+                   "{\"info\":{\"notify\":\"https://n.example/notice\"},\"notify\":\"https://o/\"}")
+            << 200 << TChoice::Yes << false << QStringList() << notice << false;
+        QTest::newRow("404 with a body")
+            << QByteArray("{\"notify\":\"https://n.example/notice\"}") << 404 << TChoice::Yes
+            << false << QStringList() << notice << false;
+        QTest::newRow("update is a local program")
+            << QByteArray("{\"update\":\"/usr/bin/xterm\"}") << 200 << TChoice::Yes << false
+            << QStringList() << QString() << false;
+        QTest::newRow("update is a file url")
+            << QByteArray("{\"update\":\"file:///usr/bin/xterm\"}") << 200 << TChoice::Yes << false
+            << QStringList() << QString() << false;
+        QTest::newRow("update is relative")
+            << QByteArray("{\"update\":\"setup.exe\",\"notify\":\"https://n.example/notice\"}")
+            << 200 << TChoice::Yes << false << QStringList() << notice << false;
+        QTest::newRow("notify is javascript")
+            << QByteArray("{\"notify\":\"javascript:alert(1)\"}") << 200 << TChoice::Yes << false
+            << QStringList() << QString() << false;
+    }
+    void replies()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(TChoice, choice);
+        QFETCH(bool, isOffered);
+        QFETCH(QStringList, opened);
+        QFETCH(QString, notice);
+        QFETCH(bool, isUpdateTaken);
+        TTestHome home;
+        TTestServer server;
+        server.SetFallback(TTestAnswer::Json(body, status));
+        QWidget window;
+        window.setFixedSize(400, 300);
+        TDialogResponder responder(choice);
+
+        std::optional<std::pair<bool, QString>> result;
+        CheckUpdate(
+            server.Url(),
+            [&](bool updateTaken, const QString& reply) {
+                result = {updateTaken, reply};
+            },
+            0, &window, 0ms);
+        QTRY_VERIFY(result.has_value());
+
+        QCOMPARE(result->first, isUpdateTaken);
+        QCOMPARE(result->second, QString::fromUtf8(body));
+        QCOMPARE(responder.Snapshot().IsShown, isOffered);
+        QCOMPARE(FOpened, opened);
+        const auto* bar = window.findChild<TUpdateStatusBar*>(u"StatusBar"_s);
+        QCOMPARE(bar ? bar->toolTip() : QString(), notice);
+    }
+
+    void unreachableServiceReportsEmptyReply()
+    {
+        TTestHome home;
+        TTestServer server;
+        server.SetFallback(TTestAnswer::HangUp());
+        std::optional<std::pair<bool, QString>> result;
+        CheckUpdate(
+            server.Url(),
+            [&](bool updateTaken, const QString& reply) {
+                result = {updateTaken, reply};
+            },
+            0, nullptr, 0ms);
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 20000);
+        QCOMPARE(*result, std::make_pair(false, QString()));
+    }
+
+    void noticeDroppedWhenWindowIsGone()
+    {
+        TTestHome home;
+        TTestServer server;
+        server.SetFallback(TTestAnswer::Json("{\"notify\":\"https://n.example/notice\"}"));
+        auto window = std::make_unique<QWidget>();
+        bool isCalledBack = false;
+        CheckUpdate(
+            server.Url(), [&](bool, const QString&) { isCalledBack = true; }, 0, window.get(), 0ms);
+        window.reset();
+        QTRY_VERIFY(isCalledBack);
+    }
+
+    void malformedEscapeEndsHandling_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("isOffered");
+        QTest::newRow("in update")
+            << QByteArray("{\"update\":\"https://u.example/\\u12G4\"}") << false;
+        QTest::newRow("in the dialog's info")
+            << QByteArray("{\"update\":\"https://u.example/"
+                          "\",\"info\":{\"style\":\"hold\",\"text\":\"\\uZZZZ\"}}")
+            << false;
+        QTest::newRow("in notify, after the offer")
+            << QByteArray(
+                   "{\"update\":\"https://u.example/\",\"notify\":\"https://n.example/\\u00\"}")
+            << true;
+    }
+    void malformedEscapeEndsHandling()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, isOffered);
+        QWidget window;
+        TDialogResponder responder(TChoice::No);
+        QCOMPARE(HandleUpdateReply(QString::fromUtf8(body), &window), std::nullopt);
+        QCOMPARE(responder.Snapshot().IsShown, isOffered);
+        QVERIFY(!window.findChild<TUpdateStatusBar*>());
+    }
 
     void dialogTexts_data()
     {
@@ -326,6 +488,62 @@ private Q_SLOTS:
                  holdHeaders);
         QCOMPARE(request.Header("User-Version"), QByteArray("1.0.0.0"));
         QCOMPARE(request.Header("User-Command"), QByteArray("hold"));
+    }
+
+    void statusBar_data()
+    {
+        QTest::addColumn<QString>("windowKind");
+        QTest::newRow("widget with a layout") << u"layout"_s;
+        QTest::newRow("widget with placed controls") << u"placed"_s;
+        QTest::newRow("main window") << u"main"_s;
+    }
+    void statusBar()
+    {
+        QFETCH(QString, windowKind);
+        SetCurrentLanguage(u"ko"_s);
+        std::unique_ptr<QWidget> window;
+        auto* content = new QLabel(u"content"_s);
+        if (windowKind == u"main"_s) {
+            auto mainWindow = std::make_unique<QMainWindow>();
+            mainWindow->setCentralWidget(content);
+            window = std::move(mainWindow);
+        } else {
+            window = std::make_unique<QWidget>();
+            content->setParent(window.get());
+            if (windowKind == u"layout"_s)
+                (new QVBoxLayout(window.get()))->addWidget(content);
+            else
+                content->setGeometry(10, 10, 380, 280);
+        }
+        window->setFixedSize(400, 300);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const QRect contentGeometry = content->geometry();
+
+        const QString url = u"https://n.example/notice"_s;
+        ShowUpdateStatus(window.get(), url);
+
+        auto* bar =
+            window->findChild<TUpdateStatusBar*>(u"StatusBar"_s, Qt::FindDirectChildrenOnly);
+        QVERIFY(bar);
+        QCOMPARE(window->size(), QSize(400, 328));
+        QTRY_COMPARE(bar->geometry(), QRect(0, 300, 400, 28));
+        QTRY_COMPARE(content->geometry(), contentGeometry);
+        QCOMPARE(bar->PanelText(), u"업데이트 가능"_s);
+        QVERIFY(bar->font().bold());
+        QCOMPARE(bar->toolTip(), url);
+        QCOMPARE(bar->cursor().shape(), Qt::PointingHandCursor);
+        QVERIFY(HasPixel(bar->grab().toImage(), QColor(255, 0, 0)));
+
+        QTest::mouseClick(bar, Qt::LeftButton);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(FOpened, QStringList({url, url}));
+
+        const QString secondUrl = u"https://n.example/second"_s;
+        ShowUpdateStatus(window.get(), secondUrl);
+        QCOMPARE(window->findChild<TUpdateStatusBar*>(u"StatusBar"_s), bar);
+        QCOMPARE(window->size(), QSize(400, 328));
+        QCOMPARE(bar->toolTip(), secondUrl);
     }
 
 private:
