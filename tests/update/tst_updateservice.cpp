@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
@@ -166,6 +167,23 @@ private Q_SLOTS:
         QVERIFY(StopServiceThreads(5s));
         QCOMPARE_LT(elapsed.elapsed(), 5000);
         QCoreApplication::processEvents();
+        QVERIFY(!isHandedOver);
+    }
+
+    // As in main(): the event loop ends while a request is still waiting for the server.
+    void endOfEventLoopStopsServiceThreads()
+    {
+        TTestHome home;
+        TTestServer server;
+        server.SetFallback(TTestAnswer::NeverReply());
+        bool isHandedOver = false;
+        StartUpdateCheck(
+            server.Url(), 0, [&](const QString&) { isHandedOver = true; }, DefaultPauseStep);
+        QTRY_COMPARE(server.Requests().size(), 1);
+
+        QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+        QCoreApplication::exec();
+        QVERIFY(StopServiceThreads(0ms));
         QVERIFY(!isHandedOver);
     }
 
