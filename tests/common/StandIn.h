@@ -50,6 +50,13 @@ public:
                   QByteArray::number(first) + '-' + QByteArray::number(last));
     }
 
+    // The program waits, after recording its call, until OpenGate() is called.
+    void SetWaitsForGate(const QString& program)
+    {
+        WriteRule(program + QStringLiteral(".gate"), QFile::encodeName(GatePath()));
+    }
+    void OpenGate() { QFile(GatePath()).open(QIODevice::WriteOnly); }
+
     QList<TStandInCall> Calls() const
     {
         QFile log(FDir.filePath(QStringLiteral("standin.log")));
@@ -71,6 +78,8 @@ public:
     }
 
 private:
+    QString GatePath() const { return FDir.filePath(QStringLiteral("gate.open")); }
+
     void WriteRule(const QString& name, const QByteArray& content)
     {
         QFile rule(FDir.filePath(name));

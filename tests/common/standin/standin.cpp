@@ -1,12 +1,15 @@
 // Stands in for an outside program (ImageMagick, the JPEG encoder, Ghostscript) in tests. Copied
 // into a tool folder under the program's name, it appends its call to "standin.log" there and does
-// what files beside it say (see StandIn.h): print a text, write nothing, or how many pages.
+// what files beside it say (see StandIn.h): print a text, write nothing, how many pages, or wait
+// for a gate file before it ends.
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -143,6 +146,19 @@ bool WritesNothing(const fs::path& folder, const std::string& name,
     }
     return false;
 }
+
+// "<name>.gate" names a file to wait for, so that a test can hold a run in progress; a test that
+// never opens the gate does not leave the program running for long.
+void WaitForGate(const fs::path& folder, const std::string& name)
+{
+    const fs::path rule = folder / (name + ".gate");
+    if (!fs::exists(rule))
+        return;
+    const fs::path gate = ReadText(rule);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!fs::exists(gate) && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -153,6 +169,7 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
 
     Record(folder, name, args);
+    WaitForGate(folder, name);
     const std::string printed = ReadText(folder / (name + ".print"));
     std::fputs(printed.c_str(), stdout);
     if (!WritesNothing(folder, name, args))
