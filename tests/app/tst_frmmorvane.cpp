@@ -1,0 +1,755 @@
+#include "ActivityIndicator.h"
+#include "FolderDialog.h"
+#include "FrmMorvane.h"
+#include "LogoImage.h"
+#include "MorvaneBuild.h"
+#include "SpinEdit.h"
+#include "TestHome.h"
+#include "config/Config.h"
+#include "i18n/Translate.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString SettingsPath = u"Dovrelan\\Morvane"_s;
+const QStringList NoArguments = {u"morvane"_s};
+const QStringList OptionNames = {u"format"_s,   u"savepath"_s, u"save"_s,
+                                 u"resize_w"_s, u"width"_s,    u"quality"_s};
+
+void Store(const QVariantMap& values)
+{
+    TConfig config(SettingsPath);
+    for (auto value = values.cbegin(); value != values.cend(); ++value) {
+        if (value->typeId() == QMetaType::QString)
+            config.WriteString(value.key(), value->toString());
+        else if (value->typeId() == QMetaType::Bool)
+            config.WriteBoolean(value.key(), value->toBool());
+        else
+            config.WriteInteger(value.key(), value->toInt());
+    }
+}
+
+// The stored value read with the kind of `expected`, or an invalid value when it is missing.
+QVariant Stored(const QString& name, const QVariant& expected)
+{
+    const QString missing = u"<missing>"_s;
+    const int missingNumber = -987654;
+    TConfig config(SettingsPath);
+    if (expected.typeId() == QMetaType::QString) {
+        const QString text = config.ReadString(name, missing);
+        return text == missing ? QVariant() : QVariant(text);
+    }
+    const int number = config.ReadInteger(name, missingNumber);
+    if (number == missingNumber)
+        return {};
+    return expected.typeId() == QMetaType::Bool ? QVariant(number != 0) : QVariant(number);
+}
+
+bool IsStored(const QString& name)
+{
+    try {
+        return Stored(name, QString()).isValid();
+    } catch (const TConfigError&) {
+        return true; // stored with the other kind
+    }
+}
+
+QStringList StoredNames()
+{
+    QStringList names;
+    for (const QString& name : OptionNames)
+        if (IsStored(name))
+            names.append(name);
+    return names;
+}
+
+QString CheckedName(const QList<QRadioButton*>& buttons)
+{
+    for (const QRadioButton* button : buttons)
+        if (button->isChecked())
+            return button->objectName();
+    return {};
+}
+
+QString CheckedFormat(const TFrmMorvane& window)
+{
+    return CheckedName(
+        {window.BtnJPG, window.BtnPNG, window.BtnGIF, window.BtnWEBP, window.BtnTIFF});
+}
+
+QString CheckedPath(const TFrmMorvane& window)
+{
+    return CheckedName({window.ChkPath_1, window.ChkPath_2});
+}
+
+QString DesktopMorvane()
+{
+    return QDir::toNativeSeparators(
+        QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + u"/Morvane"_s);
+}
+
+// Receives the URLs that the window hands to the desktop.
+class TUrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> Opened;
+
+public Q_SLOTS:
+    void Open(const QUrl& url) { Opened.append(url); }
+};
+
+} // namespace
+
+class TFrmMorvaneTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TTestHome> FHome;
+
+private Q_SLOTS:
+    void initTestCase() { LoadTranslations(); }
+
+    void init()
+    {
+        FHome = std::make_unique<TTestHome>();
+        SetCurrentLanguage(u"en"_s);
+    }
+
+    void cleanup() { FHome.reset(); }
+
+    void firstStart()
+    {
+        TFrmMorvane window(NoArguments);
+
+        QCOMPARE(window.SaveFormat, u"JPG"_s);
+        QCOMPARE(CheckedFormat(window), u"BtnJPG"_s);
+        QCOMPARE(window.BtnStart->text(), u"Convert to JPG"_s);
+        QCOMPARE(CheckedPath(window), u"ChkPath_1"_s);
+        QCOMPARE(window.ChkPath_2->text(), DesktopMorvane());
+        QVERIFY(!window.ChkWidth->isChecked());
+        QVERIFY(!window.EditWidth->isEnabled());
+        QCOMPARE(window.EditWidth->Value(), 540);
+        QCOMPARE(window.EditQuality->Value(), 75);
+        QCOMPARE(window.PnlMain->currentIndex(), 0);
+        QVERIFY(window.BtnHome->isChecked());
+        QVERIFY(window.Indicator->isHidden());
+        QVERIFY(window.ProgressBar->isHidden());
+
+        QCOMPARE(StoredNames(), (QStringList{u"format"_s, u"save"_s}));
+        QCOMPARE(Stored(u"format"_s, QString()), QVariant(u"JPG"_s));
+        QCOMPARE(Stored(u"save"_s, 0), QVariant(1));
+    }
+
+    void storedValues_data()
+    {
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("checkedFormat");
+        QTest::addColumn<QString>("checkedPath");
+        QTest::addColumn<bool>("resize");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("quality");
+        QTest::addColumn<QVariantMap>("storedAfter");
+
+        const QString jpg = u"JPG"_s;
+        const QString btnJpg = u"BtnJPG"_s;
+        const QString path1 = u"ChkPath_1"_s;
+        const QString path2 = u"ChkPath_2"_s;
+        QTest::newRow("quality 30 rises to 40")
+            << QVariantMap{{u"quality"_s, 30}} << jpg << btnJpg << path1 << false << 540 << 40
+            << QVariantMap{{u"quality"_s, 40}};
+        QTest::newRow("quality 150 falls to 100")
+            << QVariantMap{{u"quality"_s, 150}} << jpg << btnJpg << path1 << false << 540 << 100
+            << QVariantMap{{u"quality"_s, 100}};
+        QTest::newRow("width 0 unbounded") << QVariantMap{{u"width"_s, 0}} << jpg << btnJpg << path1
+                                           << false << 0 << 75 << QVariantMap{{u"width"_s, 0}};
+        QTest::newRow("width negative unbounded")
+            << QVariantMap{{u"width"_s, -20}} << jpg << btnJpg << path1 << false << -20 << 75
+            << QVariantMap{{u"width"_s, -20}};
+        QTest::newRow("width large unbounded")
+            << QVariantMap{{u"width"_s, 100000}} << jpg << btnJpg << path1 << false << 100000 << 75
+            << QVariantMap{{u"width"_s, 100000}};
+        QTest::newRow("resize on")
+            << QVariantMap{{u"resize_w"_s, true}, {u"width"_s, 800}} << jpg << btnJpg << path1
+            << true << 800 << 75 << QVariantMap{{u"resize_w"_s, true}, {u"width"_s, 800}};
+        for (int save : {0, 1, 3})
+            QTest::addRow("save %d", save)
+                << QVariantMap{{u"save"_s, save}} << jpg << btnJpg << path1 << false << 540 << 75
+                << QVariantMap{{u"save"_s, 1}};
+        QTest::newRow("save 2") << QVariantMap{{u"save"_s, 2}} << jpg << btnJpg << path2 << false
+                                << 540 << 75 << QVariantMap{{u"save"_s, 2}};
+        QTest::newRow("format PNG")
+            << QVariantMap{{u"format"_s, u"PNG"_s}} << u"PNG"_s << u"BtnPNG"_s << path1 << false
+            << 540 << 75 << QVariantMap{{u"format"_s, u"PNG"_s}};
+        QTest::newRow("format jpg kept")
+            << QVariantMap{{u"format"_s, u"jpg"_s}} << u"jpg"_s << QString() << path1 << false
+            << 540 << 75 << QVariantMap{{u"format"_s, u"jpg"_s}};
+        QTest::newRow("format BMP kept")
+            << QVariantMap{{u"format"_s, u"BMP"_s}} << u"BMP"_s << QString() << path1 << false
+            << 540 << 75 << QVariantMap{{u"format"_s, u"BMP"_s}};
+    }
+    void storedValues()
+    {
+        QFETCH(QVariantMap, stored);
+        QFETCH(QString, format);
+        QFETCH(QString, checkedFormat);
+        QFETCH(QString, checkedPath);
+        QFETCH(bool, resize);
+        QFETCH(int, width);
+        QFETCH(int, quality);
+        QFETCH(QVariantMap, storedAfter);
+        Store(stored);
+
+        TFrmMorvane window(NoArguments);
+
+        QCOMPARE(window.SaveFormat, format);
+        QCOMPARE(window.BtnStart->text(), u"Convert to "_s + format);
+        QCOMPARE(CheckedFormat(window), checkedFormat);
+        QCOMPARE(CheckedPath(window), checkedPath);
+        QCOMPARE(window.ChkWidth->isChecked(), resize);
+        QCOMPARE(window.EditWidth->isEnabled(), resize);
+        QCOMPARE(window.EditWidth->Value(), width);
+        QCOMPARE(window.EditWidth->text(), QString::number(width));
+        QCOMPARE(window.EditQuality->Value(), quality);
+        for (auto value = storedAfter.cbegin(); value != storedAfter.cend(); ++value)
+            QCOMPARE(Stored(value.key(), value.value()), value.value());
+    }
+
+    void storedFolderIsShown()
+    {
+        const QString folder = FHome->Root() + u"/out put"_s;
+        Store({{u"savepath"_s, folder}});
+
+        TFrmMorvane window(NoArguments);
+
+        QCOMPARE(window.ChkPath_2->text(), folder);
+        QCOMPARE(CheckedPath(window), u"ChkPath_1"_s);
+    }
+
+    void wrongTypedValueEndsLoading_data()
+    {
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("savePath");
+
+        QTest::newRow("format as number")
+            << QVariantMap{{u"format"_s, 7}, {u"width"_s, 900}} << QString() << 540 << QString();
+        QTest::newRow("resize_w as text")
+            << QVariantMap{{u"resize_w"_s, u"yes"_s}, {u"width"_s, 900}} << u"JPG"_s << 540
+            << DesktopMorvane();
+        QTest::newRow("quality as text") << QVariantMap{{u"quality"_s, u"80"_s}, {u"width"_s, 900}}
+                                         << u"JPG"_s << 900 << DesktopMorvane();
+        QTest::newRow("save as text") << QVariantMap{{u"save"_s, u"2"_s}, {u"width"_s, 900}}
+                                      << u"JPG"_s << 900 << DesktopMorvane();
+    }
+    void wrongTypedValueEndsLoading()
+    {
+        QFETCH(QVariantMap, stored);
+        QFETCH(QString, format);
+        QFETCH(int, width);
+        QFETCH(QString, savePath);
+        Store(stored);
+        const QString wrongName = stored.firstKey();
+        const QString message = u"Invalid data type for '%1'"_s.arg(wrongName);
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(message));
+
+        TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, u"a.jpg"_s});
+
+        // The controls not reached keep their initial state and start-up goes on.
+        QCOMPARE(window.ChkPath_2->text(), savePath);
+        QCOMPARE(window.EditWidth->Value(), width);
+        QCOMPARE(window.EditQuality->Value(), 75);
+        QCOMPARE(CheckedPath(window), QString());
+        QCOMPARE(CheckedFormat(window), QString());
+        QVERIFY(window.AutoMode);
+        QCOMPARE(window.SaveFormat, u"PNG"_s);
+
+        window.SaveFormat.clear();
+        try {
+            window.LoadSettings();
+            QFAIL("LoadSettings did not end with the store's error");
+        } catch (const TConfigError& error) {
+            QCOMPARE(error.Message(), message);
+        }
+        QCOMPARE(window.SaveFormat, format);
+    }
+
+    void formatChoice_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("format");
+
+        QTest::newRow("menu PNG") << u"ChkPNG"_s << u"PNG"_s;
+        QTest::newRow("menu TIFF") << u"ChkTIFF"_s << u"TIFF"_s;
+        QTest::newRow("menu JPG") << u"ChkJPG"_s << u"JPG"_s;
+        QTest::newRow("button GIF") << u"BtnGIF"_s << u"GIF"_s;
+        QTest::newRow("button WEBP") << u"BtnWEBP"_s << u"WEBP"_s;
+    }
+    void formatChoice()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, format);
+        // No format button is checked, so every choice is a change.
+        Store({{u"format"_s, u"jpg"_s}});
+        TFrmMorvane window(NoArguments);
+
+        if (auto* item = window.PopSave->findChild<QAction*>(sender))
+            item->trigger();
+        else
+            window.findChild<QAbstractButton*>(sender)->click();
+
+        QCOMPARE(window.SaveFormat, format);
+        QCOMPARE(CheckedFormat(window), u"Btn"_s + format);
+        QCOMPARE(window.BtnStart->text(), u"Convert to "_s + format);
+        QCOMPARE(Stored(u"format"_s, QString()), QVariant(format));
+    }
+
+    void popupMenus_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("items");
+
+        QTest::newRow("start button")
+            << u"BtnStart"_s << u"PopSave"_s
+            << QStringList{u"JPG"_s, u"PNG"_s, u"GIF"_s, u"WEBP"_s, u"TIFF"_s};
+        QTest::newRow("file list")
+            << u"ListFile"_s << u"PopList"_s << QStringList{u"Delete"_s, u"Delete All"_s};
+    }
+    void popupMenus()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, menu);
+        QFETCH(QStringList, items);
+        TFrmMorvane window(NoArguments);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* target = window.findChild<QWidget*>(control);
+        if (auto* list = qobject_cast<QTreeView*>(target))
+            target = list->viewport();
+        auto* popup = window.findChild<QMenu*>(menu);
+
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                  target->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(target, &request);
+
+        QTRY_VERIFY(popup->isVisible());
+        QStringList captions;
+        for (const QAction* item : popup->actions())
+            captions.append(item->text());
+        QCOMPARE(captions, items);
+        popup->close();
+    }
+
+    void typingIntoQuality()
+    {
+        TFrmMorvane window(NoArguments);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.BtnConfig->click();
+        QLineEdit* text = window.EditQuality->findChild<QLineEdit*>();
+        window.EditQuality->setFocus();
+        QTRY_VERIFY(window.EditQuality->hasFocus());
+
+        text->selectAll();
+        QTest::keyClick(text, Qt::Key_Backspace);
+        QCOMPARE(text->text(), QString());
+        QCOMPARE(Stored(u"quality"_s, 0), QVariant(40));
+        QTest::keyClick(text, Qt::Key_8);
+        QCOMPARE(Stored(u"quality"_s, 0), QVariant(8));
+        QTest::keyClick(text, Qt::Key_0);
+        QCOMPARE(Stored(u"quality"_s, 0), QVariant(80));
+        QTest::keyClick(text, Qt::Key_Backspace);
+        QCOMPARE(Stored(u"quality"_s, 0), QVariant(8));
+
+        window.ChkPath_1->setFocus();
+
+        QTRY_VERIFY(!window.EditQuality->hasFocus());
+        QCOMPARE(text->text(), u"40"_s);
+        QCOMPARE(Stored(u"quality"_s, 0), QVariant(40));
+    }
+
+    void widthOption()
+    {
+        TFrmMorvane window(NoArguments);
+
+        window.ChkWidth->click();
+        QVERIFY(window.EditWidth->isEnabled());
+        QCOMPARE(Stored(u"resize_w"_s, true), QVariant(true));
+        window.EditWidth->stepBy(1);
+        QCOMPARE(Stored(u"width"_s, 0), QVariant(541));
+
+        window.ChkWidth->click();
+        QVERIFY(!window.EditWidth->isEnabled());
+        QCOMPARE(Stored(u"resize_w"_s, true), QVariant(false));
+    }
+
+    void outputChoice_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("save");
+
+        QTest::newRow("chosen folder") << u"ChkPath_2"_s << 2;
+        QTest::newRow("beside the source") << u"ChkPath_1"_s << 1;
+    }
+    void outputChoice()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, save);
+        Store({{u"save"_s, 3 - save}});
+        TFrmMorvane window(NoArguments);
+
+        window.findChild<QRadioButton*>(button)->click();
+
+        QCOMPARE(Stored(u"save"_s, 0), QVariant(save));
+    }
+
+    void folderChooser_data()
+    {
+        QTest::addColumn<bool>("confirmed");
+        QTest::addColumn<QString>("caption");
+
+        QTest::newRow("confirmed") << true << u"/chosen/folder"_s;
+        QTest::newRow("cancelled") << false << u"/stored/folder"_s;
+    }
+    void folderChooser()
+    {
+        QFETCH(bool, confirmed);
+        QFETCH(QString, caption);
+        Store({{u"savepath"_s, u"/stored/folder"_s}});
+        TFrmMorvane window(NoArguments);
+        QString startedAt;
+        window.SetFolderChooser([&](QString& folder) {
+            startedAt = folder;
+            if (confirmed)
+                folder = u"/chosen/folder"_s;
+            return confirmed;
+        });
+
+        window.BtnSaveDir->click();
+
+        QCOMPARE(startedAt, u"/stored/folder"_s);
+        QCOMPARE(window.ChkPath_2->text(), caption);
+        QCOMPARE(Stored(u"savepath"_s, QString()), QVariant(caption));
+        QCOMPARE(CheckedPath(window), u"ChkPath_1"_s);
+    }
+
+    void folderDialog_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("accept");
+
+        QTest::newRow("ko") << u"ko"_s << u"폴더 선택"_s << u"선택"_s;
+        QTest::newRow("en") << u"en"_s << u"Select Folder"_s << u"OK"_s;
+        QTest::newRow("fr") << u"fr"_s << u"Sélectionner un dossier"_s << u"OK"_s;
+    }
+    void folderDialog()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, title);
+        QFETCH(QString, accept);
+        SetCurrentLanguage(language);
+
+        const std::unique_ptr<QFileDialog> dialog(CreateFolderDialog(FHome->Root(), nullptr));
+
+        QCOMPARE(dialog->windowTitle(), title);
+        QCOMPARE(dialog->labelText(QFileDialog::Accept), accept);
+        QCOMPARE(dialog->fileMode(), QFileDialog::Directory);
+        QCOMPARE(QDir(dialog->directory()), QDir(FHome->Root()));
+    }
+
+    void selectFolder_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("confirmed") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void selectFolder()
+    {
+        QFETCH(bool, confirm);
+        const QString start = QDir::toNativeSeparators(FHome->Root());
+        QDir(FHome->Root()).mkdir(u"inner"_s);
+        QString folder = start;
+        QTimer::singleShot(0, this, [confirm] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            if (confirm) {
+                dialog->setDirectory(dialog->directory().filePath(u"inner"_s));
+                static_cast<QDialog*>(dialog)->accept();
+            } else {
+                dialog->reject();
+            }
+        });
+
+        const bool confirmed = SelectFolder(folder, nullptr);
+
+        QCOMPARE(confirmed, confirm);
+        QCOMPARE(folder, confirm ? QDir::toNativeSeparators(FHome->Root() + u"/inner"_s) : start);
+    }
+
+    void pageSwitching_data()
+    {
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<int>("card");
+
+        QTest::newRow("config") << QStringList{u"BtnConfig"_s} << 1;
+        QTest::newRow("config, home") << QStringList{u"BtnConfig"_s, u"BtnHome"_s} << 0;
+        QTest::newRow("config twice") << QStringList{u"BtnConfig"_s, u"BtnConfig"_s} << 1;
+        QTest::newRow("home on view") << QStringList{u"BtnHome"_s} << 0;
+    }
+    void pageSwitching()
+    {
+        QFETCH(QStringList, clicks);
+        QFETCH(int, card);
+        TFrmMorvane window(NoArguments);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        for (const QString& name : clicks)
+            QTest::mouseClick(window.findChild<QWidget*>(name), Qt::LeftButton);
+
+        QCOMPARE(window.PnlMain->currentIndex(), card);
+        QCOMPARE(window.BtnHome->isChecked(), card == 0);
+        QCOMPARE(window.BtnConfig->isChecked(), card == 1);
+    }
+
+    void senderNameIgnoresCase()
+    {
+        TFrmMorvane window(NoArguments);
+        QObject sender;
+        sender.setObjectName(u"BTNCONFIG"_s);
+
+        window.BtnHomeClick(&sender);
+
+        QCOMPARE(window.PnlMain->currentIndex(), 1);
+    }
+
+    void logoOpensTheProductPage()
+    {
+        TUrlCatcher catcher;
+        QDesktopServices::setUrlHandler(u"https"_s, &catcher, "Open");
+        TFrmMorvane window(NoArguments);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QTest::mouseClick(window.ImgLogo, Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(u"https"_s);
+
+        const QString version = u"%1.%2.%3.%4"_s.arg(MorvaneBuild::VersionMajor)
+                                    .arg(MorvaneBuild::VersionMinor)
+                                    .arg(MorvaneBuild::VersionRelease)
+                                    .arg(MorvaneBuild::VersionBuild);
+        QCOMPARE(catcher.Opened.size(), 1);
+        const QUrl opened = catcher.Opened.constFirst();
+        QCOMPARE(opened.adjusted(QUrl::RemoveQuery),
+                 QUrl(QString::fromUtf8(MorvaneBuild::ProductUrl)));
+        QVERIFY(opened.path().endsWith(u"/morvane"_s));
+        QCOMPARE(opened.query(), u"v="_s + version);
+        QCOMPARE(window.PnlMain->currentIndex(), 0);
+    }
+
+    void versionLineClickLeavesNoFocus()
+    {
+        TFrmMorvane window(NoArguments);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.BtnConfig->click();
+        window.ChkPath_1->setFocus();
+        QTRY_VERIFY(window.ChkPath_1->hasFocus());
+
+        QTest::mouseClick(window.EditInfo, Qt::LeftButton);
+
+        QCOMPARE(QApplication::focusWidget(), nullptr);
+        QVERIFY(!window.EditInfo->hasSelectedText());
+    }
+
+    void closing_data()
+    {
+        QTest::addColumn<bool>("startEnabled");
+        QTest::newRow("idle") << true;
+        QTest::newRow("during a run") << false;
+    }
+    void closing()
+    {
+        QFETCH(bool, startEnabled);
+        TFrmMorvane window(NoArguments);
+        window.ListFile->model()->insertRows(0, 2);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.BtnStart->setEnabled(startEnabled);
+
+        QCOMPARE(window.close(), startEnabled);
+
+        QCOMPARE(window.isVisible(), !startEnabled);
+        QCOMPARE(window.ListFile->model()->rowCount(), startEnabled ? 0 : 2);
+    }
+
+    void windowTexts_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("texts");
+
+        QTest::newRow("ja")
+            << u"ja"_s
+            << QStringList{
+                   u"ホーム"_s, u"設定"_s,       u"ファイル名"_s,           u"タイプ"_s,
+                   u"状態"_s,   u"保存パス"_s,   u"変換オプション"_s,       u"フォーマット"_s,
+                   u"サイズ"_s, u"品質調整"_s,   u"元のファイルフォルダ"_s, u"幅(px)"_s,
+                   u"削除"_s,   u"すべて削除"_s, u"JPG に変換"_s,           u"バージョン: 1.0.0"_s};
+        QTest::newRow("fr") << u"fr"_s
+                            << QStringList{u"Accueil"_s,
+                                           u"Config"_s,
+                                           u"Nom du fichier"_s,
+                                           u"Type"_s,
+                                           u"Statut"_s,
+                                           u"Chemin de sortie"_s,
+                                           u"Option de conversion"_s,
+                                           u"Format"_s,
+                                           u"Taille"_s,
+                                           u"Qualité"_s,
+                                           u"Dossier de Fichier Original"_s,
+                                           u"Larg(px)"_s,
+                                           u"Supprimer"_s,
+                                           u"Tout supprimer"_s,
+                                           u"Convertir en JPG"_s,
+                                           u"Version: 1.0.0"_s};
+        QTest::newRow("ko") << u"ko"_s
+                            << QStringList{u"처음화면"_s,
+                                           u"환경설정"_s,
+                                           u"파일이름"_s,
+                                           u"타입"_s,
+                                           u"상태"_s,
+                                           u"저장경로"_s,
+                                           u"변환옵션"_s,
+                                           u"저장형식 :"_s,
+                                           u"크기조정 :"_s,
+                                           u"품질조정 :"_s,
+                                           u"원본 파일 폴더"_s,
+                                           u"너비(px)"_s,
+                                           u"선택된 목록 삭제"_s,
+                                           u"모든 목록 삭제"_s,
+                                           u"JPG 로 변환하기"_s,
+                                           u"버전: 1.0.0"_s};
+    }
+    void windowTexts()
+    {
+        QFETCH(QString, language);
+        QFETCH(QStringList, texts);
+        SetCurrentLanguage(language);
+
+        TFrmMorvane window(NoArguments);
+
+        const QAbstractItemModel* columns = window.ListFile->model();
+        const QStringList shown = {window.BtnHome->text(),
+                                   window.BtnConfig->text(),
+                                   columns->headerData(0, Qt::Horizontal).toString(),
+                                   columns->headerData(1, Qt::Horizontal).toString(),
+                                   columns->headerData(2, Qt::Horizontal).toString(),
+                                   window.GrpOutput->title(),
+                                   window.GrpOption->title(),
+                                   window.Label1->text(),
+                                   window.LblResize->text(),
+                                   window.LblQuality->text(),
+                                   window.ChkPath_1->text(),
+                                   window.ChkWidth->text(),
+                                   window.BtnDelete->text(),
+                                   window.BtnDeleteAll->text(),
+                                   window.BtnStart->text(),
+                                   window.EditInfo->text()};
+        QCOMPARE(shown, texts);
+        QCOMPARE(window.windowTitle(), u"Morvane"_s);
+        QCOMPARE(QGuiApplication::applicationDisplayName(), u"Morvane"_s);
+        QCOMPARE(window.EditQuality->toolTip(), u"손실 압축시 적용"_s);
+    }
+
+    void startCaptionFits_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("format");
+
+        for (const QString& language : {u"ru"_s, u"fr"_s, u"it"_s, u"ko"_s})
+            for (const QString& format : {u"JPG"_s, u"WEBP"_s, u"TIFF"_s})
+                QTest::addRow("%s %s", qPrintable(language), qPrintable(format))
+                    << language << format;
+    }
+    void startCaptionFits()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, format);
+        SetCurrentLanguage(language);
+        Store({{u"format"_s, format}});
+
+        TFrmMorvane window(NoArguments);
+
+        const QString caption = window.BtnStart->text();
+        QVERIFY(caption.contains(format));
+        QVERIFY(QFontMetrics(window.BtnStart->font()).horizontalAdvance(caption) <
+                window.BtnStart->width());
+        QVERIFY(window.BtnStart->font().pixelSize() >= 8);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("autoMode");
+        QTest::addColumn<QString>("format");
+
+        QTest::newRow("/auto PNG a.jpg")
+            << QStringList{u"/auto"_s, u"PNG"_s, u"a.jpg"_s} << true << u"PNG"_s;
+        QTest::newRow("/auto png x keeps the case")
+            << QStringList{u"/auto"_s, u"png"_s, u"x"_s} << true << u"png"_s;
+        QTest::newRow("/auto BMP a b")
+            << QStringList{u"/auto"_s, u"BMP"_s, u"a"_s, u"b"_s} << true << u"BMP"_s;
+        QTest::newRow("/auto PNG only") << QStringList{u"/auto"_s, u"PNG"_s} << false << u"JPG"_s;
+        QTest::newRow("/AUTO PNG a.jpg")
+            << QStringList{u"/AUTO"_s, u"PNG"_s, u"a.jpg"_s} << false << u"JPG"_s;
+        QTest::newRow("three files")
+            << QStringList{u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s} << false << u"JPG"_s;
+        QTest::newRow("no arguments") << QStringList() << false << u"JPG"_s;
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, autoMode);
+        QFETCH(QString, format);
+
+        TFrmMorvane window(QStringList{u"morvane"_s} + arguments);
+
+        QCOMPARE(window.AutoMode, autoMode);
+        QCOMPARE(window.SaveFormat, format);
+        QCOMPARE(window.BtnStart->text(), u"Convert to "_s + format);
+        // The command line's format is neither stored nor shown on the format buttons.
+        QCOMPARE(CheckedFormat(window), u"BtnJPG"_s);
+        QCOMPARE(Stored(u"format"_s, QString()), QVariant(u"JPG"_s));
+    }
+};
+
+QTEST_MAIN(TFrmMorvaneTest)
+#include "tst_frmmorvane.moc"
