@@ -1,13 +1,22 @@
 #include "convert/ConvertArguments.h"
 
+#include <QDir>
+
 using namespace Qt::StringLiterals;
 
 namespace {
+// A relative path could read as an option ("-x", "+x"), a list file ("@x"), a device ("%pipe%x",
+// "|x") or a format prefix ("png:x"); from the current folder it names the same file.
+QString PathArgument(const QString& path)
+{
+    return QDir::isAbsolutePath(path) ? path : u"./"_s + path;
+}
+
 // ImageMagick and Ghostscript expand "%" sequences in file names ("%d" becomes a frame or page
 // number); doubled, it stands for itself.
-QString EscapePercent(QString path)
+QString EscapedPathArgument(const QString& path)
 {
-    return path.replace(u'%', u"%%"_s);
+    return PathArgument(path).replace(u'%', u"%%"_s);
 }
 
 QStringList PreInputOptions(const TConvertOptions& options, const QString& sourceType)
@@ -59,10 +68,10 @@ QStringList ImageMagickArguments(const TConvertOptions& options, const TImageInp
                                  const QString& output)
 {
     QStringList arguments = PreInputOptions(options, input.SourceType);
-    arguments << EscapePercent(input.File) + FrameSuffix(options.Format);
+    arguments << EscapedPathArgument(input.File) + FrameSuffix(options.Format);
     arguments << PostInputOptions(options, input.ScalePercent);
     arguments << FormatOptions(options, input.SourceType);
-    arguments << EscapePercent(output);
+    arguments << EscapedPathArgument(output);
     return arguments;
 }
 
@@ -70,24 +79,25 @@ QStringList BitmapArguments(const TConvertOptions& options, const TImageInput& i
                             const QString& bitmap)
 {
     QStringList arguments = PreInputOptions(options, input.SourceType);
-    arguments << EscapePercent(input.File) + u"[0]"_s;
+    arguments << EscapedPathArgument(input.File) + u"[0]"_s;
     arguments << PostInputOptions(options, input.ScalePercent);
     arguments << u"-colorspace"_s << u"sRGB"_s << u"-compress"_s << u"none"_s;
     // Without it an image of few colours becomes a 1- or 4-bit bitmap, which the JPEG encoder
     // rejects.
     arguments << u"-type"_s << u"TrueColor"_s;
-    arguments << u"BMP3:"_s + EscapePercent(bitmap);
+    arguments << u"BMP3:"_s + EscapedPathArgument(bitmap);
     return arguments;
 }
 
 QStringList JpegEncoderArguments(int quality, const QString& jpeg, const QString& bitmap)
 {
-    return {u"-quality"_s, QString::number(quality), u"-outfile"_s, jpeg, bitmap};
+    return {u"-quality"_s, QString::number(quality), u"-outfile"_s, PathArgument(jpeg),
+            PathArgument(bitmap)};
 }
 
 QString PdfPagePattern(const QString& prefix)
 {
-    return EscapePercent(prefix) + u"-%03d.bmp"_s;
+    return EscapedPathArgument(prefix) + u"-%03d.bmp"_s;
 }
 
 QStringList PdfArguments(const QString& fontFolder, const QString& pagePattern,
@@ -103,7 +113,7 @@ QStringList PdfArguments(const QString& fontFolder, const QString& pagePattern,
             u"-sDEVICE=bmp16m"_s,
             u"-r384"_s,
             u"-sOutputFile="_s + pagePattern,
-            source};
+            PathArgument(source)};
 }
 
 QStringList AiArguments(const QString& png, const QString& source)
@@ -114,6 +124,6 @@ QStringList AiArguments(const QString& png, const QString& source)
             u"-dQUIET"_s,
             u"-sDEVICE=pngalpha"_s,
             u"-r96"_s,
-            u"-sOutputFile="_s + EscapePercent(png),
-            source};
+            u"-sOutputFile="_s + EscapedPathArgument(png),
+            PathArgument(source)};
 }

@@ -6,7 +6,7 @@
 #include <QStringList>
 
 // Argument lists of the outside programs. Pure functions: they touch no file. Every path is one
-// argument, and is expected absolute, so that no path can be taken for an option.
+// argument; a relative one is passed as "./path", so that no path can be taken for an option.
 
 // The file that ImageMagick reads, with what it is and how much to reduce it.
 struct TImageInput
