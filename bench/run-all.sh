@@ -12,3 +12,4 @@ run() {
 }
 
 run bench_convert
+run bench_cli

@@ -1,0 +1,199 @@
+// Times morvane-cli with one job against the default number of jobs, and against ImageMagick's own
+// batch command mogrify on the same files: 100 JPEG photos of 1600x1200 to PNG and to JPG, and a
+// 20-page PDF to PNG. Prints each figure and the ratios, with the machine's core count. Targets on
+// 2 cores: default jobs at most 0.6 of one job, and faster than mogrify. Linux only.
+// Usage: bench_cli [rounds]; with several rounds each figure is the best one. Each line shows as
+// soon as it is known: a run takes minutes.
+#include "convert/ConvertTools.h"
+#include "convert/RunProcess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <functional>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr int PhotoCount = 100;
+// Plasma is slow to draw; each distinct photo is copied this many times.
+constexpr int CopiesOfEachPhoto = 10;
+constexpr int PdfPageCount = 20;
+
+QTextStream& Out()
+{
+    static QTextStream out(stdout);
+    return out;
+}
+
+bool MakePhotos(const QString& imageMagick, const QDir& folder)
+{
+    for (int seed = 0; seed < PhotoCount / CopiesOfEachPhoto; ++seed) {
+        const QString first = folder.filePath(u"photo-%1-0.jpg"_s.arg(seed));
+        RunProcess(imageMagick, {u"-seed"_s, QString::number(seed + 1), u"-size"_s, u"1600x1200"_s,
+                                 u"plasma:"_s, u"-quality"_s, u"90"_s, first});
+        for (int copy = 1; copy < CopiesOfEachPhoto; ++copy) {
+            if (!QFile::copy(first, folder.filePath(u"photo-%1-%2.jpg"_s.arg(seed).arg(copy))))
+                return false;
+        }
+    }
+    return folder.entryList({u"*.jpg"_s}, QDir::Files).size() == PhotoCount;
+}
+
+// Letter-sized pages of coloured bands and a line of text.
+QByteArray DocumentPostScript()
+{
+    return "%!PS\n/Helvetica findfont 28 scalefont setfont\n"
+           "1 1 " +
+           QByteArray::number(PdfPageCount) +
+           " { /p exch def\n"
+           "  0 1 23 { /i exch def\n"
+           "    i 24 div p 20 div 1 i 24 div sub setrgbcolor\n"
+           "    36 36 i 30 mul add 540 24 rectfill } for\n"
+           "  0 0 0 setrgbcolor 72 740 moveto (Page ) show p 3 string cvs show\n"
+           "  showpage } for\n";
+}
+
+bool MakeDocument(const QString& ghostscript, const QString& document)
+{
+    const QString source = document + u".ps"_s;
+    QFile file(source);
+    if (!file.open(QIODevice::WriteOnly) || file.write(DocumentPostScript()) < 0)
+        return false;
+    file.close();
+    RunProcess(ghostscript, {u"-q"_s, u"-dNOPAUSE"_s, u"-dBATCH"_s, u"-dSAFER"_s,
+                             u"-sDEVICE=pdfwrite"_s, u"-sOutputFile="_s + document, source});
+    return QFile::remove(source) && QFile::exists(document);
+}
+
+// Milliseconds the program ran; -1 when it failed.
+qint64 TimeRun(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    process.start(program, arguments);
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return -1;
+    return timer.elapsed();
+}
+
+// The best time of several rounds, each into a fresh output folder; -1 when any round failed.
+class TTimer
+{
+public:
+    TTimer(QString workFolder, int rounds) : FWorkFolder(std::move(workFolder)), FRounds(rounds) {}
+
+    qint64 Best(const std::function<qint64(const QString& outputFolder)>& run)
+    {
+        qint64 best = std::numeric_limits<qint64>::max();
+        for (int round = 0; round < FRounds; ++round) {
+            const QString output = FWorkFolder + u"/out-"_s + QString::number(++FRunCount);
+            if (!QDir().mkpath(output))
+                return -1;
+            const qint64 elapsed = run(output);
+            QDir(output).removeRecursively();
+            if (elapsed < 0)
+                return -1;
+            best = qMin(best, elapsed);
+        }
+        return best;
+    }
+
+private:
+    QString FWorkFolder;
+    int FRounds;
+    int FRunCount = 0;
+};
+
+QString Seconds(qint64 milliseconds)
+{
+    return QString::number(double(milliseconds) / 1000.0, 'f', 1) + u" s"_s;
+}
+
+QString Ratio(qint64 part, qint64 whole)
+{
+    return QString::number(double(part) / double(qMax<qint64>(whole, 1)), 'f', 2);
+}
+
+QStringList FilesIn(const QString& folder)
+{
+    QStringList paths;
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name))
+        paths << QDir(folder).filePath(name);
+    return paths;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int rounds = qMax(1, argc > 1 ? QByteArray(argv[1]).toInt() : 1);
+    const int cores = QThread::idealThreadCount();
+    const QString cli = QStringLiteral(MORVANE_CLI_PROGRAM);
+    const QString mogrify = QStandardPaths::findExecutable(u"mogrify"_s);
+    const TConvertTools tools = TConvertTools::Installed();
+    if (tools.ImageMagick.isEmpty() || tools.JpegEncoder.isEmpty() || tools.Ghostscript.isEmpty() ||
+        mogrify.isEmpty()) {
+        Out() << "cli: ImageMagick (with mogrify), cjpeg and Ghostscript are needed\n";
+        return 1;
+    }
+
+    QTemporaryDir work;
+    // The scratch folder of every conversion, away from the user's own cache.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(work.filePath(u"cache"_s)));
+    const QString photos = work.filePath(u"photos"_s);
+    const QString document = work.filePath(u"document.pdf"_s);
+    if (!QDir().mkpath(photos) || !MakePhotos(tools.ImageMagick, QDir(photos)) ||
+        !MakeDocument(tools.Ghostscript, document)) {
+        Out() << "cli: the samples could not be made\n";
+        return 1;
+    }
+
+    TTimer timer(work.path(), rounds);
+    const auto cliRun = [&](const QStringList& jobs, const QString& format, const QString& input) {
+        return [&, jobs, format, input](const QString& output) {
+            return TimeRun(cli, jobs + QStringList{u"-o"_s, output, format, input});
+        };
+    };
+    const QStringList oneJob{u"-j"_s, u"1"_s};
+    bool failed = false;
+    Out() << "cli: " << cores << " cores; " << PhotoCount << " JPEG photos of 1600x1200, best of "
+          << rounds << " round(s)" << Qt::endl;
+    for (const QString& format : {u"PNG"_s, u"JPG"_s}) {
+        const qint64 single = timer.Best(cliRun(oneJob, format, photos));
+        const qint64 parallel = timer.Best(cliRun({}, format, photos));
+        const qint64 batch = timer.Best([&](const QString& output) {
+            QStringList arguments{u"-format"_s, format.toLower(), u"-path"_s, output};
+            if (format == u"JPG")
+                arguments << u"-quality"_s << u"75"_s;
+            return TimeRun(mogrify, arguments + FilesIn(photos));
+        });
+        failed = failed || single < 0 || parallel < 0 || batch < 0;
+        Out() << "cli: photos to " << format << ": -j 1 " << Seconds(single) << ", default jobs "
+              << Seconds(parallel) << ", mogrify " << Seconds(batch)
+              << "; default/-j 1 = " << Ratio(parallel, single)
+              << " (target <= 0.6 on 2 cores), default/mogrify = " << Ratio(parallel, batch)
+              << " (target < 1)" << Qt::endl;
+    }
+    const qint64 single = timer.Best(cliRun(oneJob, u"PNG"_s, document));
+    const qint64 parallel = timer.Best(cliRun({}, u"PNG"_s, document));
+    failed = failed || single < 0 || parallel < 0;
+    Out() << "cli: " << PdfPageCount << "-page PDF to PNG: -j 1 " << Seconds(single)
+          << ", default jobs " << Seconds(parallel)
+          << "; default/-j 1 = " << Ratio(parallel, single) << Qt::endl;
+    if (failed)
+        Out() << "cli: a run failed\n";
+    return failed ? 1 : 0;
+}
