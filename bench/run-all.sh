@@ -13,3 +13,4 @@ run() {
 
 run bench_convert
 run bench_cli
+run bench_app

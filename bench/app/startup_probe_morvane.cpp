@@ -1,0 +1,17 @@
+// Starts as the program does and reports the main window's first paint.
+#include "FrmMorvane.h"
+#include "StartupProbe.h"
+#include "i18n/Translate.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    LoadTranslations();
+    QApplication application(argc, argv);
+    TFrmMorvane window({QApplication::arguments().constFirst()});
+    TFirstPaintProbe probe(&window);
+    window.show();
+    application.exec();
+    return 0;
+}
