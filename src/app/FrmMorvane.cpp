@@ -1,6 +1,7 @@
 #include "FrmMorvane.h"
 
 #include "ActivityIndicator.h"
+#include "ConversionRun.h"
 #include "FolderDialog.h"
 #include "LogoImage.h"
 #include "MorvaneBuild.h"
@@ -8,6 +9,9 @@
 #include "config/Config.h"
 #include "i18n/Translate.h"
 #include "i18n/TranslateComponent.h"
+#include "input/DragFile.h"
+#include "input/FileList.h"
+#include "input/FileListModel.h"
 #include "update/ShellOpen.h"
 #include "update/Version.h"
 
@@ -17,6 +21,7 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -25,12 +30,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QToolButton>
@@ -103,6 +108,22 @@ TWidget* CreatePlaced(QWidget* parent, const QString& name, const QRect& place)
     return widget;
 }
 
+// Stops the list drawing itself until it goes out of scope, whatever happens meanwhile.
+class TDrawingSuspended
+{
+public:
+    explicit TDrawingSuspended(QWidget* widget) : FWidget(widget)
+    {
+        FWidget->setUpdatesEnabled(false);
+    }
+    ~TDrawingSuspended() { FWidget->setUpdatesEnabled(true); }
+    TDrawingSuspended(const TDrawingSuspended&) = delete;
+    TDrawingSuspended& operator=(const TDrawingSuspended&) = delete;
+
+private:
+    QWidget* FWidget;
+};
+
 QWidget* CreatePanel(QWidget* parent, const QString& name)
 {
     auto* panel = new QWidget(parent);
@@ -120,10 +141,15 @@ QAction* CreateMenuItem(QMenu* menu, const QString& name, const QString& caption
 } // namespace
 
 TFrmMorvane::TFrmMorvane(const QStringList& arguments, QWidget* parent)
+    : TFrmMorvane(arguments, QString(), parent)
+{}
+
+TFrmMorvane::TFrmMorvane(const QStringList& arguments, const QString& toolFolder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      FFolderChooser([this](QString& folder) { return SelectFolder(folder, this); })
+      FFolderChooser([this](QString& folder) { return SelectFolder(folder, this); }),
+      FToolFolder(toolFolder)
 {
     setObjectName(u"FrmMorvane"_s);
     setWindowTitle(u"Morvane"_s);
@@ -142,6 +168,8 @@ TFrmMorvane::TFrmMorvane(const QStringList& arguments, QWidget* parent)
     CenterOnScreen();
     FormCreate(arguments);
 }
+
+TFrmMorvane::~TFrmMorvane() = default;
 
 void TFrmMorvane::SetFolderChooser(TFolderChooser chooser)
 {
@@ -215,9 +243,8 @@ void TFrmMorvane::CreateHomePage()
 
     ListFile = new QTreeView(PnlHome);
     ListFile->setObjectName(u"ListFile"_s);
-    auto* rows = new QStandardItemModel(0, 3, ListFile);
-    rows->setHorizontalHeaderLabels({u"파일이름"_s, u"타입"_s, u"상태"_s});
-    ListFile->setModel(rows);
+    FFiles = new TFileListModel(ListFile);
+    ListFile->setModel(FFiles);
     ListFile->setRootIsDecorated(false);
     ListFile->setItemsExpandable(false);
     ListFile->setUniformRowHeights(true);
@@ -363,6 +390,9 @@ void TFrmMorvane::ConnectHandlers()
             [this](const QPoint& place) { PopList->popup(ListFile->mapToGlobal(place)); });
     connect(BtnStart, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& place) { PopSave->popup(BtnStart->mapToGlobal(place)); });
+    connect(BtnStart, &QAbstractButton::clicked, this, &TFrmMorvane::BtnStartClick);
+    connect(BtnDelete, &QAction::triggered, this, &TFrmMorvane::BtnDeleteClick);
+    connect(BtnDeleteAll, &QAction::triggered, this, &TFrmMorvane::BtnDeleteAllClick);
 
     // Checking a box or radio button from code reacts as a click does; loading relies on it.
     for (QRadioButton* button : FFormatButtons)
@@ -421,7 +451,9 @@ void TFrmMorvane::FormCreate(const QStringList& arguments)
         StartAutoMode(arguments);
         return;
     }
-    // Interactive mode: the drop receiver and the background update check start here.
+    DragFile =
+        std::make_unique<TDragFile>(ListFile, [this](const QStringList& paths) { AddFile(paths); });
+    // Interactive mode: the background update check starts here.
 }
 
 void TFrmMorvane::StartAutoMode(const QStringList& arguments)
@@ -439,8 +471,11 @@ bool TFrmMorvane::FormCloseQuery() const
 
 void TFrmMorvane::FormClose()
 {
-    QAbstractItemModel* rows = ListFile->model();
-    rows->removeRows(0, rows->rowCount());
+    {
+        const TDrawingSuspended suspended(ListFile);
+        FFiles->Clear();
+    }
+    DragFile.reset();
 }
 
 void TFrmMorvane::closeEvent(QCloseEvent* event)
@@ -568,7 +603,121 @@ void TFrmMorvane::SetSaveFormat(TPersist persist)
 
 void TFrmMorvane::ShowStartCaption()
 {
-    SetStartCaption(TranslateText(u"%s 로 변환하기"_s).replace(u"%s"_s, SaveFormat));
+    SetStartCaption(StartCaptionFor(u"%s 로 변환하기"_s));
+}
+
+// The format goes in after translation.
+QString TFrmMorvane::StartCaptionFor(const QString& source) const
+{
+    return TranslateText(source).replace(u"%s"_s, SaveFormat);
+}
+
+void TFrmMorvane::AddFile(const QStringList& paths)
+{
+    if (!BtnStart->isEnabled())
+        return;
+    for (const QString& path : paths)
+        AddPath(*FFiles, path);
+}
+
+TFileListModel& TFrmMorvane::FileList() const
+{
+    return *FFiles;
+}
+
+void TFrmMorvane::BtnDeleteClick()
+{
+    if (!BtnStart->isEnabled())
+        return;
+    QList<int> rows;
+    for (const QModelIndex& selected : ListFile->selectionModel()->selectedRows())
+        rows << selected.row();
+    const TDrawingSuspended suspended(ListFile);
+    FFiles->RemoveRowsAt(rows);
+}
+
+void TFrmMorvane::BtnDeleteAllClick()
+{
+    if (BtnStart->isEnabled())
+        FFiles->Clear();
+}
+
+void TFrmMorvane::BtnStartClick()
+{
+    if (BtnStart->text() == StartCaptionFor(u"%s 로 변환완료"_s)) {
+        close();
+        return;
+    }
+    if (FFiles->rowCount() == 0)
+        return;
+    SavePath.clear();
+    if (ChkPath_2->isChecked() && !AutoMode) {
+        SavePath = ChkPath_2->text();
+        if (!SavePath.endsWith(u'/') && !SavePath.endsWith(QDir::separator()))
+            SavePath += QDir::separator();
+        if (!IsSavePathUsable()) {
+            ShowSavePathError();
+            return;
+        }
+    }
+    LockWindow();
+    const QString ready = TranslateText(u"준비"_s);
+    for (int row = 0; row < FFiles->rowCount(); ++row)
+        FFiles->SetStatus(row, ready);
+    TConversionRun::Start(this, FToolFolder);
+}
+
+// An existing folder (also through a link), or one made now together with its missing parents.
+bool TFrmMorvane::IsSavePathUsable() const
+{
+    return QFileInfo(SavePath).isDir() || QDir().mkpath(SavePath);
+}
+
+void TFrmMorvane::ShowSavePathError()
+{
+    QMessageBox box(QMessageBox::Critical, windowTitle(),
+                    TranslateText(u"저장될 폴더를 다시 입력해주세요."_s), QMessageBox::Ok, this);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    box.exec();
+}
+
+void TFrmMorvane::LockWindow()
+{
+    ProgressBar->setMaximum(FFiles->rowCount());
+    ProgressBar->show();
+    SetStartCaption(QString());
+    BtnStart->setEnabled(false);
+    BtnHome->setEnabled(false);
+    BtnConfig->setEnabled(false);
+    Indicator->show();
+}
+
+TConvertOptions TFrmMorvane::ConvertOptions() const
+{
+    TConvertOptions options;
+    options.Format = SaveFormat;
+    options.OutputFolder = SavePath;
+    options.ResizeWidth = ChkWidth->isChecked() ? TResizeWidth::On : TResizeWidth::Off;
+    options.Width = EditWidth->Value();
+    options.Quality = EditQuality->Value();
+    return options;
+}
+
+void TFrmMorvane::FinishRun()
+{
+    Indicator->hide();
+    ProgressBar->hide();
+    ProgressBar->setValue(0);
+    BtnStart->setEnabled(true);
+    BtnHome->setEnabled(true);
+    if (AutoMode) {
+        SetStartCaption(StartCaptionFor(u"%s 로 변환완료"_s));
+        // The format menu goes: the next press only closes the window.
+        BtnStart->setContextMenuPolicy(Qt::NoContextMenu);
+    } else {
+        ShowStartCaption();
+        BtnConfig->setEnabled(true);
+    }
 }
 
 void TFrmMorvane::SetStartCaption(const QString& caption)

@@ -3,8 +3,11 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "convert/ConvertOptions.h"
+
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAbstractButton;
 class QAction;
@@ -20,6 +23,8 @@ class QStackedWidget;
 class QToolButton;
 class QTreeView;
 class TActivityIndicator;
+class TDragFile;
+class TFileListModel;
 class TLogoImage;
 class TSpinEdit;
 
@@ -42,6 +47,9 @@ public:
 
     // `arguments` is the whole command line, the program's own path first.
     explicit TFrmMorvane(const QStringList& arguments, QWidget* parent = nullptr);
+    // `toolFolder` holds the outside programs that runs use; empty finds the installed ones.
+    TFrmMorvane(const QStringList& arguments, const QString& toolFolder, QWidget* parent = nullptr);
+    ~TFrmMorvane() override;
 
     void SetFolderChooser(TFolderChooser chooser);
 
@@ -53,6 +61,17 @@ public:
     void EditWidthChange();
     void EditQualityChange();
     void BtnSaveDirClick();
+    void BtnStartClick();
+    void BtnDeleteClick();
+    void BtnDeleteAllClick();
+
+    // Lists the paths in order, unless a conversion run is in progress.
+    void AddFile(const QStringList& paths);
+    TFileListModel& FileList() const;
+    // The options a run's next file is converted with, as the controls hold them now.
+    TConvertOptions ConvertOptions() const;
+    // The end of a run: unlocks the window; after an automatic run the start button closes it.
+    void FinishRun();
 
     // Reads every option into the controls; a stored value of the wrong kind ends it with
     // TConfigError, leaving the controls not yet set as they are.
@@ -115,6 +134,8 @@ public:
     QString SaveFormat;
     // The command line asked for an unattended run.
     bool AutoMode = false;
+    // Receives files dropped on the list; interactive mode only, until the window closes.
+    std::unique_ptr<TDragFile> DragFile;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -140,8 +161,14 @@ private:
     bool FormCloseQuery() const;
     void FormClose();
     void ShowStartCaption();
+    QString StartCaptionFor(const QString& source) const;
+    bool IsSavePathUsable() const;
+    void ShowSavePathError();
+    void LockWindow();
 
     std::array<QRadioButton*, 5> FFormatButtons{};
     QButtonGroup* FHeadGroup = nullptr;
     TFolderChooser FFolderChooser;
+    TFileListModel* FFiles = nullptr;
+    QString FToolFolder;
 };

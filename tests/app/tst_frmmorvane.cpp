@@ -600,7 +600,8 @@ private Q_SLOTS:
     {
         QFETCH(bool, startEnabled);
         TFrmMorvane window(NoArguments);
-        window.ListFile->model()->insertRows(0, 2);
+        // Missing files with a known extension are listed.
+        window.AddFile({u"/nowhere/a.jpg"_s, u"/nowhere/b.jpg"_s});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         window.BtnStart->setEnabled(startEnabled);
