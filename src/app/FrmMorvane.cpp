@@ -461,7 +461,9 @@ void TFrmMorvane::StartAutoMode(const QStringList& arguments)
     SaveFormat = arguments.at(2);
     ShowStartCaption();
     AutoMode = true;
-    // The paths from the last argument down to the third are listed and the run started here.
+    for (qsizetype index = arguments.size() - 1; index >= 3; --index)
+        AddPath(*FFiles, arguments.at(index));
+    BtnStart->click();
 }
 
 bool TFrmMorvane::FormCloseQuery() const

@@ -289,6 +289,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("caption");
         QTest::newRow("interactive") << QStringList{u"morvane"_s} << u"Convert to PNG"_s;
+        QTest::newRow("automatic, nothing listed")
+            << QStringList{u"morvane"_s, u"/auto"_s, u"PNG"_s, u"/nowhere/notes.txt"_s}
+            << u"Convert to PNG"_s;
     }
     void pressing_start_with_an_empty_list_changes_nothing()
     {
@@ -342,6 +345,48 @@ private Q_SLOTS:
         QCOMPARE(window->BtnStart->text(), u"Convert to PNG"_s);
         QCOMPARE(Statuses(*window), QStringList{u"Ready"_s});
         QVERIFY(FStandIn->Calls().isEmpty());
+    }
+
+    void automatic_mode_converts_in_reverse_order_beside_the_sources()
+    {
+        TConfig(SettingsPath).WriteInteger(u"save"_s, 2);
+        TConfig(SettingsPath).WriteString(u"savepath"_s, Pic(u"chosen"_s));
+        const QString a = WritePic(u"one/a.jpg"_s);
+        const QString b = WritePic(u"two/b.jpg"_s);
+        auto window = Window({u"morvane"_s, u"/auto"_s, u"png"_s, a, b});
+        window->show();
+        QCOMPARE(Titles(*window), (QStringList{u"b.jpg"_s, u"a.jpg"_s}));
+        QVERIFY(!window->ListFile->viewport()->acceptDrops());
+
+        QTRY_COMPARE(window->BtnStart->text(), u"png converted"_s);
+        QCOMPARE(Statuses(*window), (QStringList{u"Success"_s, u"Success"_s}));
+        QCOMPARE(CalledInputs(), (QStringList{u"b.jpg"_s, u"a.jpg"_s}));
+        QVERIFY(QFile::exists(Pic(u"one/a.png"_s)));
+        QVERIFY(QFile::exists(Pic(u"two/b.png"_s)));
+        QVERIFY(!QFile::exists(Pic(u"chosen"_s)));
+        QVERIFY(window->BtnStart->isEnabled());
+        QVERIFY(window->BtnHome->isEnabled());
+        QVERIFY(!window->BtnConfig->isEnabled());
+        QVERIFY(window->BtnStart->contextMenuPolicy() != Qt::CustomContextMenu);
+
+        window->BtnStart->click();
+        QVERIFY(!window->isVisible());
+    }
+
+    void automatic_mode_lists_folders_and_keeps_relative_paths()
+    {
+        WritePic(u"folder/x.jpg"_s);
+        WritePic(u"folder/sub/y.jpg"_s);
+        WritePic(u"rel.jpg"_s);
+        QVERIFY(QDir::setCurrent(FPics->path()));
+        auto window = Window({u"morvane"_s, u"/auto"_s, u"PNG"_s, u"rel.jpg"_s, u"folder"_s});
+
+        QCOMPARE(Files(*window).Info(Files(*window).rowCount() - 1).FileName, u"rel.jpg"_s);
+        QCOMPARE(Files(*window).rowCount(), 3);
+        QTRY_COMPARE(window->BtnStart->text(), u"PNG converted"_s);
+        QCOMPARE(Statuses(*window), QStringList(3, u"Success"_s));
+        QVERIFY(QFile::exists(Pic(u"rel.png"_s)));
+        QVERIFY(QFile::exists(Pic(u"folder/sub/y.png"_s)));
     }
 
     void dropped_files_and_folders_are_listed_once()

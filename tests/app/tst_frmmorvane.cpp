@@ -279,7 +279,8 @@ private Q_SLOTS:
         const QString message = u"Invalid data type for '%1'"_s.arg(wrongName);
         QTest::ignoreMessage(QtWarningMsg, qPrintable(message));
 
-        TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, u"a.jpg"_s});
+        // A path that lists nothing, so that no run starts.
+        TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, u"a.txt"_s});
 
         // The controls not reached keep their initial state and start-up goes on.
         QCOMPARE(window.ChkPath_2->text(), savePath);
@@ -722,8 +723,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("autoMode");
         QTest::addColumn<QString>("format");
 
-        QTest::newRow("/auto PNG a.jpg")
-            << QStringList{u"/auto"_s, u"PNG"_s, u"a.jpg"_s} << true << u"PNG"_s;
+        // The paths list nothing, so that no run starts and the caption stays.
+        QTest::newRow("/auto PNG a.txt")
+            << QStringList{u"/auto"_s, u"PNG"_s, u"a.txt"_s} << true << u"PNG"_s;
         QTest::newRow("/auto png x keeps the case")
             << QStringList{u"/auto"_s, u"png"_s, u"x"_s} << true << u"png"_s;
         QTest::newRow("/auto BMP a b")

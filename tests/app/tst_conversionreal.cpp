@@ -1,0 +1,105 @@
+#include "FrmMorvane.h"
+#include "TestHome.h"
+#include "convert/ConvertTools.h"
+#include "convert/RunProcess.h"
+#include "i18n/Translate.h"
+#include "input/FileListModel.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+// A folder of real files converted by the window with the installed ImageMagick, cjpeg and
+// Ghostscript.
+class TConversionRealTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    TTestHome FHome;
+    TConvertTools FTools;
+    std::optional<QTemporaryDir> FPics;
+
+    QString Pic(const QString& name) const { return FPics->filePath(name); }
+
+    bool MakeImage(const QString& name, const QStringList& arguments) const
+    {
+        RunProcess(FTools.ImageMagick, arguments + QStringList{Pic(name)});
+        return QFileInfo(Pic(name)).size() > 0;
+    }
+
+    bool MakePdf(const QString& name) const
+    {
+        const QString source = Pic(u"page.ps"_s);
+        QFile postScript(source);
+        if (!postScript.open(QIODevice::WriteOnly) ||
+            postScript.write("<< /PageSize [36 36] >> setpagedevice 1 0 0 setrgbcolor "
+                             "0 0 18 18 rectfill showpage ") < 0)
+            return false;
+        postScript.close();
+        RunProcess(FTools.Ghostscript,
+                   {u"-q"_s, u"-dNOPAUSE"_s, u"-dBATCH"_s, u"-dSAFER"_s, u"-sDEVICE=pdfwrite"_s,
+                    u"-sOutputFile="_s + Pic(name), source});
+        return QFile::remove(source) && QFileInfo(Pic(name)).size() > 0;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        LoadTranslations();
+        FTools = TConvertTools::Installed();
+        QVERIFY2(!FTools.ImageMagick.isEmpty(), "ImageMagick is not installed");
+        QVERIFY2(!FTools.JpegEncoder.isEmpty(), "cjpeg is not installed");
+        QVERIFY2(!FTools.Ghostscript.isEmpty(), "Ghostscript is not installed");
+    }
+
+    void init()
+    {
+        FPics.emplace();
+        SetCurrentLanguage(u"en"_s);
+    }
+
+    void a_mixed_folder_converts_with_the_right_results_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::newRow("to JPG") << u"JPG"_s;
+        QTest::newRow("to PNG") << u"PNG"_s;
+    }
+    void a_mixed_folder_converts_with_the_right_results()
+    {
+        QFETCH(QString, format);
+        QVERIFY(MakeImage(u"photo.jpg"_s, {u"-size"_s, u"12x8"_s, u"xc:red"_s}));
+        QVERIFY(MakeImage(u"icon.gif"_s, {u"-size"_s, u"8x8"_s, u"xc:blue"_s}));
+        QVERIFY(MakePdf(u"doc.pdf"_s));
+        QFile garbage(Pic(u"broken.jpg"_s));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write("this is not a picture at all, only words");
+        garbage.close();
+
+        TFrmMorvane window({u"morvane"_s, u"/auto"_s, format, FPics->path()});
+        QTRY_VERIFY_WITH_TIMEOUT(window.BtnStart->isEnabled(), 60000);
+
+        const TFileListModel& files = window.FileList();
+        QMap<QString, QString> statuses;
+        for (int row = 0; row < files.rowCount(); ++row)
+            statuses.insert(files.Info(row).Title, files.Status(row));
+        const QMap<QString, QString> expected = {{u"photo.jpg"_s, u"Success"_s},
+                                                 {u"icon.gif"_s, u"Success"_s},
+                                                 {u"doc.pdf"_s, u"Success"_s},
+                                                 {u"broken.jpg"_s, u"Fail"_s}};
+        QCOMPARE(statuses, expected);
+
+        const QString extension = format.toLower();
+        QVERIFY(QFileInfo(Pic(u"icon."_s + extension)).size() > 0);
+        QVERIFY(QFileInfo(Pic(u"doc-001."_s + extension)).size() > 0);
+    }
+};
+
+QTEST_MAIN(TConversionRealTest)
+#include "tst_conversionreal.moc"
