@@ -9,6 +9,8 @@
 
 #include <QDir>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -39,6 +41,39 @@ QList<TFileInfo> CollectInputs(const QStringList& paths)
     return inputs;
 }
 
+std::atomic<TJobPool*> GInterruptedPool = nullptr;
+
+extern "C" void StopOnInterrupt(int)
+{
+    // A second interrupt ends the program at once.
+    std::signal(SIGINT, SIG_DFL);
+    if (TJobPool* pool = GInterruptedPool.load())
+        pool->Stop();
+}
+
+// While it lives, an interrupt (Ctrl+C) stops the pool from starting more files, so that the
+// conversions under way can remove what they leave unfinished and every input is still reported.
+class TStopOnInterrupt
+{
+public:
+    explicit TStopOnInterrupt(TJobPool& pool)
+    {
+        GInterruptedPool = &pool;
+        FPrevious = std::signal(SIGINT, StopOnInterrupt);
+    }
+    ~TStopOnInterrupt()
+    {
+        std::signal(SIGINT, FPrevious);
+        GInterruptedPool = nullptr;
+    }
+    TStopOnInterrupt(const TStopOnInterrupt&) = delete;
+    TStopOnInterrupt& operator=(const TStopOnInterrupt&) = delete;
+
+private:
+    using THandler = void (*)(int);
+    THandler FPrevious = SIG_DFL;
+};
+
 class TBatch
 {
 public:
@@ -55,6 +90,7 @@ public:
         for (const QString& message : MissingToolMessages(tools, FRequest.Options.Format, FInputs))
             PrintLine(stderr, message);
         TJobPool pool(tools, FRequest.Options, FRequest.Jobs);
+        const TStopOnInterrupt stopOnInterrupt(pool);
         pool.Run(
             FInputs,
             [this](qsizetype index, const TConvertResult& result) { Report(index, result); },

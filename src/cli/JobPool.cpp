@@ -125,20 +125,29 @@ void TJobPool::Run(const QList<TFileInfo>& inputs, const TResultHandler& onResul
     TResultBoard board(inputs.size());
     for (const QList<qsizetype>& chain : OutputChains(inputs, FOptions.OutputFolder)) {
         FPool.start([this, chain, &inputs, &board] {
-            for (const qsizetype index : chain) {
-                TConverter converter(FTools, FOptions);
-                converter.SetPageRunner(
-                    [this](qsizetype count,
-                           const std::function<TConvertResult(qsizetype)>& convertPage) {
-                        return RunPages(count, convertPage);
-                    });
-                board.Post(index,
-                           converter.ConvertFile(inputs[index].FileName, inputs[index].Format));
-            }
+            for (const qsizetype index : chain)
+                board.Post(index, Convert(inputs[index]));
         });
     }
     board.Deliver(onResult, onProgress);
     FPool.waitForDone();
+}
+
+void TJobPool::Stop()
+{
+    FIsStopped = true;
+}
+
+TConvertResult TJobPool::Convert(const TFileInfo& input)
+{
+    if (FIsStopped)
+        return {false, u"interrupted"_s};
+    TConverter converter(FTools, FOptions);
+    converter.SetPageRunner(
+        [this](qsizetype count, const std::function<TConvertResult(qsizetype)>& convertPage) {
+            return RunPages(count, convertPage);
+        });
+    return converter.ConvertFile(input.FileName, input.Format);
 }
 
 QList<TConvertResult>

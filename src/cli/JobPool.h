@@ -6,6 +6,7 @@
 #include <QList>
 #include <QThreadPool>
 
+#include <atomic>
 #include <functional>
 
 // Converts a batch of listed files on a number of worker threads, each file with a converter of
@@ -26,13 +27,18 @@ public:
     // the number done, whenever it grows. Returns when every input is done.
     void Run(const QList<TFileInfo>& inputs, const TResultHandler& onResult,
              const TProgressHandler& onProgress);
+    // Files not yet started fail as "interrupted"; those under way finish. Any thread, and safe
+    // in a signal handler.
+    void Stop();
 
 private:
+    TConvertResult Convert(const TFileInfo& input);
     QList<TConvertResult> RunPages(qsizetype count,
                                    const std::function<TConvertResult(qsizetype)>& convertPage);
 
     TConvertTools FTools;
     TConvertOptions FOptions;
     int FJobs;
+    std::atomic<bool> FIsStopped = false;
     QThreadPool FPool;
 };

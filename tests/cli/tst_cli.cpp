@@ -14,6 +14,8 @@
 
 #include <optional>
 
+#include <signal.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -58,6 +60,8 @@ public:
         FProcess.setWorkingDirectory(workingFolder);
         FProcess.start(QStringLiteral(MORVANE_CLI_PROGRAM), arguments);
     }
+
+    qint64 ProcessId() const { return FProcess.processId(); }
 
     TCliRun Finish()
     {
@@ -418,6 +422,30 @@ private Q_SLOTS:
         }
         for (const QString& name : names)
             QCOMPARE(outputsOfSource.value(Pic(name) + u"[0]"_s), 2);
+    }
+
+    void interruptFinishesTheFileUnderWayAndReportsTheRest()
+    {
+        MakePics({u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s});
+        QTemporaryDir tools;
+        const QString started = tools.filePath(u"started"_s);
+        const QString release = tools.filePath(u"release"_s);
+        WriteMagickScript(tools.path(), ": > '" + QFile::encodeName(started) + "'\n" +
+                                            "while [ ! -e '" + QFile::encodeName(release) +
+                                            "' ]; do /bin/sleep 0.05; done\n"
+                                            "echo converted > \"$output\"");
+        TCliProcess cli({u"-j"_s, u"1"_s, u"PNG"_s, u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s},
+                        tools.path(), FPics->path());
+        QTRY_VERIFY(QFile::exists(started));
+        QCOMPARE(::kill(cli.ProcessId(), SIGINT), 0);
+        QVERIFY(WriteFile(release, {}));
+
+        const TCliRun run = cli.Finish();
+        QCOMPARE(run.ExitCode, 1);
+        QCOMPARE(run.Lines,
+                 QStringList({u"ok\ta.jpg"_s, u"fail\tb.jpg\tinterrupted"_s,
+                              u"fail\tc.jpg\tinterrupted"_s, u"1 converted, 2 failed"_s}));
+        QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList{u"a.png"_s});
     }
 
     void sameOutputsWithOneJobAndWithFour_data()
