@@ -14,3 +14,5 @@ run() {
 run bench_convert
 run bench_cli
 run bench_app
+run bench_input
+run bench_run
