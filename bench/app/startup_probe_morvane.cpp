@@ -9,7 +9,7 @@ int main(int argc, char* argv[])
 {
     LoadTranslations();
     QApplication application(argc, argv);
-    TFrmMorvane window({QApplication::arguments().constFirst()});
+    TFrmMorvane window({QApplication::arguments().constFirst()}, TFrmMorvaneSetup{});
     TFirstPaintProbe probe(&window);
     window.show();
     application.exec();

@@ -12,11 +12,15 @@
 #include "input/DragFile.h"
 #include "input/FileList.h"
 #include "input/FileListModel.h"
+#include "theme/StyledButton.h"
+#include "theme/StyledToolBar.h"
+#include "theme/ThemeHelper.h"
 #include "update/ShellOpen.h"
+#include "update/UpdateCheck.h"
+#include "update/UpdateService.h"
 #include "update/Version.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDebug>
@@ -32,7 +36,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStackedWidget>
@@ -59,6 +62,7 @@ constexpr int InitialWidth = 540;
 constexpr int InitialQuality = 75;
 constexpr int QualityMin = 40;
 constexpr int QualityMax = 100;
+const QString ButtonStyleFamily = u"Dovrelan"_s;
 const QStringList FormatNames = {u"JPG"_s, u"PNG"_s, u"GIF"_s, u"WEBP"_s, u"TIFF"_s};
 
 QString SettingsPath()
@@ -140,16 +144,18 @@ QAction* CreateMenuItem(QMenu* menu, const QString& name, const QString& caption
 }
 } // namespace
 
-TFrmMorvane::TFrmMorvane(const QStringList& arguments, QWidget* parent)
-    : TFrmMorvane(arguments, QString(), parent)
-{}
+TFrmMorvaneSetup TFrmMorvaneSetup::Installed()
+{
+    return {QString(), BuiltInServiceUrl()};
+}
 
-TFrmMorvane::TFrmMorvane(const QStringList& arguments, const QString& toolFolder, QWidget* parent)
+TFrmMorvane::TFrmMorvane(const QStringList& arguments, const TFrmMorvaneSetup& setup,
+                         QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       FFolderChooser([this](QString& folder) { return SelectFolder(folder, this); }),
-      FToolFolder(toolFolder)
+      FToolFolder(setup.ToolFolder), FUpdateUrl(setup.UpdateUrl)
 {
     setObjectName(u"FrmMorvane"_s);
     setWindowTitle(u"Morvane"_s);
@@ -207,15 +213,13 @@ void TFrmMorvane::CreateHeader()
     PnlHead = CreatePanel(this, u"PnlHead"_s);
     PnlHead->setFixedHeight(50);
 
-    BtnHead =
-        CreatePlaced<QWidget>(PnlHead, u"BtnHead"_s, QRect(10, 10, ClientWidth - 120 - 2 * 10, 30));
-    BtnHome = CreateHeaderButton(u"BtnHome"_s, u"처음화면"_s);
-    BtnHome->move(10, 0);
-    BtnConfig = CreateHeaderButton(u"BtnConfig"_s, u"환경설정"_s);
-    BtnConfig->move(80, 0);
-    FHeadGroup = new QButtonGroup(this);
-    FHeadGroup->addButton(BtnHome);
-    FHeadGroup->addButton(BtnConfig);
+    auto* head = new TStyledToolBar(ButtonStyleFamily, u"Header"_s, PnlHead);
+    head->setObjectName(u"BtnHead"_s);
+    head->setGeometry(10, 10, ClientWidth - 120 - 2 * 10, 30);
+    head->SetCornerRadius(4);
+    BtnHead = head;
+    BtnHome = CreateHeaderButton(head, u"BtnHome"_s, u"처음화면"_s);
+    BtnConfig = CreateHeaderButton(head, u"BtnConfig"_s, u"환경설정"_s);
     BtnHome->setChecked(true);
 
     PnlLogo = CreatePlaced<QWidget>(PnlHead, u"PnlLogo"_s, QRect(ClientWidth - 120, 0, 120, 50));
@@ -224,15 +228,11 @@ void TFrmMorvane::CreateHeader()
     ImgLogo->setGeometry(3, 0, 112, 50);
 }
 
-QAbstractButton* TFrmMorvane::CreateHeaderButton(const QString& name, const QString& caption)
+QAbstractButton* TFrmMorvane::CreateHeaderButton(TStyledToolBar* head, const QString& name,
+                                                 const QString& caption)
 {
-    auto* button = new QToolButton(BtnHead);
+    QAbstractButton* button = head->AddButton(caption);
     button->setObjectName(name);
-    button->setText(caption);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setCheckable(true);
-    button->setAutoRaise(true);
-    button->setFixedSize(70, 30);
     return button;
 }
 
@@ -285,7 +285,7 @@ void TFrmMorvane::CreateHomePage()
 
 QAbstractButton* TFrmMorvane::CreateStartButton()
 {
-    auto* button = new QPushButton(PnlStart);
+    auto* button = new TStyledButton(ButtonStyleFamily, u"Outline"_s, PnlStart);
     button->setObjectName(u"BtnStart"_s);
     button->setContextMenuPolicy(Qt::CustomContextMenu);
     return button;
@@ -433,7 +433,7 @@ void TFrmMorvane::CenterOnScreen()
 
 void TFrmMorvane::FormCreate(const QStringList& arguments)
 {
-    // The drop and update-completion callbacks and the theme helper are bound first, here.
+    new TThemeHelper(this);
     TranslateComponent(this);
     FitCaptions();
     QGuiApplication::setApplicationDisplayName(windowTitle());
@@ -453,7 +453,16 @@ void TFrmMorvane::FormCreate(const QStringList& arguments)
     }
     DragFile =
         std::make_unique<TDragFile>(ListFile, [this](const QStringList& paths) { AddFile(paths); });
-    // Interactive mode: the background update check starts here.
+    CheckUpdate(
+        FUpdateUrl, [this](bool updateTaken, const QString&) { UpdateComplete(updateTaken); }, 0,
+        this);
+}
+
+void TFrmMorvane::UpdateComplete(bool updateTaken)
+{
+    // The update target is opening; closing is still refused while a run is in progress.
+    if (updateTaken)
+        close();
 }
 
 void TFrmMorvane::StartAutoMode(const QStringList& arguments)

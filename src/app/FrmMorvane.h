@@ -11,7 +11,6 @@
 
 class QAbstractButton;
 class QAction;
-class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -27,11 +26,23 @@ class TDragFile;
 class TFileListModel;
 class TLogoImage;
 class TSpinEdit;
+class TStyledToolBar;
 
 enum class TPersist
 {
     No,
     Yes
+};
+
+// Where a window finds the outside programs of its runs and the update service it asks.
+struct TFrmMorvaneSetup
+{
+    // Empty: the installed programs.
+    QString ToolFolder;
+    // Empty: no update check.
+    QString UpdateUrl;
+
+    static TFrmMorvaneSetup Installed();
 };
 
 // The program's one window: a header that switches between the file list with the start button
@@ -46,9 +57,9 @@ public:
     using TFolderChooser = std::function<bool(QString& folder)>;
 
     // `arguments` is the whole command line, the program's own path first.
-    explicit TFrmMorvane(const QStringList& arguments, QWidget* parent = nullptr);
-    // `toolFolder` holds the outside programs that runs use; empty finds the installed ones.
-    TFrmMorvane(const QStringList& arguments, const QString& toolFolder, QWidget* parent = nullptr);
+    explicit TFrmMorvane(const QStringList& arguments,
+                         const TFrmMorvaneSetup& setup = TFrmMorvaneSetup::Installed(),
+                         QWidget* parent = nullptr);
     ~TFrmMorvane() override;
 
     void SetFolderChooser(TFolderChooser chooser);
@@ -144,7 +155,8 @@ protected:
 private:
     void CreateControls();
     void CreateHeader();
-    QAbstractButton* CreateHeaderButton(const QString& name, const QString& caption);
+    QAbstractButton* CreateHeaderButton(TStyledToolBar* head, const QString& name,
+                                        const QString& caption);
     void CreateHomePage();
     QAbstractButton* CreateStartButton();
     void CreateSettingsPage();
@@ -160,6 +172,7 @@ private:
     void StartAutoMode(const QStringList& arguments);
     bool FormCloseQuery() const;
     void FormClose();
+    void UpdateComplete(bool updateTaken);
     void ShowStartCaption();
     QString StartCaptionFor(const QString& source) const;
     bool IsSavePathUsable() const;
@@ -167,8 +180,8 @@ private:
     void LockWindow();
 
     std::array<QRadioButton*, 5> FFormatButtons{};
-    QButtonGroup* FHeadGroup = nullptr;
     TFolderChooser FFolderChooser;
     TFileListModel* FFiles = nullptr;
     QString FToolFolder;
+    QString FUpdateUrl;
 };

@@ -1,10 +1,12 @@
 #include "FrmMorvane.h"
 #include "i18n/Translate.h"
+#include "theme/DovrelanButtonStyles.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    RegisterDovrelanButtonStyles();
     LoadTranslations();
     QApplication application(argc, argv);
     TFrmMorvane window(QApplication::arguments());

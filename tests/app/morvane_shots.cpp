@@ -45,7 +45,7 @@ int main(int argc, char* argv[])
         SetCurrentLanguage(language);
         // The longest format name gives the longest start button caption.
         TConfig(u"Dovrelan\\Morvane"_s).WriteString(u"format"_s, u"WEBP"_s);
-        TFrmMorvane window({u"morvane"_s});
+        TFrmMorvane window({u"morvane"_s}, TFrmMorvaneSetup{});
         AddSampleRows(window.ListFile);
         window.show();
         if (!QTest::qWaitForWindowExposed(&window))

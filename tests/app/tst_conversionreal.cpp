@@ -82,7 +82,7 @@ private Q_SLOTS:
         garbage.write("this is not a picture at all, only words");
         garbage.close();
 
-        TFrmMorvane window({u"morvane"_s, u"/auto"_s, format, FPics->path()});
+        TFrmMorvane window({u"morvane"_s, u"/auto"_s, format, FPics->path()}, TFrmMorvaneSetup{});
         QTRY_VERIFY_WITH_TIMEOUT(window.BtnStart->isEnabled(), 60000);
 
         const TFileListModel& files = window.FileList();

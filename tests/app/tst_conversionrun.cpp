@@ -84,7 +84,7 @@ private:
 
     std::unique_ptr<TFrmMorvane> Window(const QStringList& arguments = {u"morvane"_s})
     {
-        return std::make_unique<TFrmMorvane>(arguments, FStandIn->Folder());
+        return std::make_unique<TFrmMorvane>(arguments, TFrmMorvaneSetup{FStandIn->Folder(), {}});
     }
 
     static TFileListModel& Files(TFrmMorvane& window) { return window.FileList(); }

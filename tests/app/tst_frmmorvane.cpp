@@ -144,7 +144,7 @@ private Q_SLOTS:
 
     void firstStart()
     {
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
         QCOMPARE(window.SaveFormat, u"JPG"_s);
         QCOMPARE(CheckedFormat(window), u"BtnJPG"_s);
@@ -225,7 +225,7 @@ private Q_SLOTS:
         QFETCH(QVariantMap, storedAfter);
         Store(stored);
 
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
         QCOMPARE(window.SaveFormat, format);
         QCOMPARE(window.BtnStart->text(), u"Convert to "_s + format);
@@ -245,7 +245,7 @@ private Q_SLOTS:
         const QString folder = FHome->Root() + u"/out put"_s;
         Store({{u"savepath"_s, folder}});
 
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
         QCOMPARE(window.ChkPath_2->text(), folder);
         QCOMPARE(CheckedPath(window), u"ChkPath_1"_s);
@@ -280,7 +280,7 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, qPrintable(message));
 
         // A path that lists nothing, so that no run starts.
-        TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, u"a.txt"_s});
+        TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, u"a.txt"_s}, TFrmMorvaneSetup{});
 
         // The controls not reached keep their initial state and start-up goes on.
         QCOMPARE(window.ChkPath_2->text(), savePath);
@@ -318,7 +318,7 @@ private Q_SLOTS:
         QFETCH(QString, format);
         // No format button is checked, so every choice is a change.
         Store({{u"format"_s, u"jpg"_s}});
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
         if (auto* item = window.PopSave->findChild<QAction*>(sender))
             item->trigger();
@@ -348,7 +348,7 @@ private Q_SLOTS:
         QFETCH(QString, control);
         QFETCH(QString, menu);
         QFETCH(QStringList, items);
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* target = window.findChild<QWidget*>(control);
@@ -370,7 +370,7 @@ private Q_SLOTS:
 
     void typingIntoQuality()
     {
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         window.BtnConfig->click();
@@ -398,7 +398,7 @@ private Q_SLOTS:
 
     void widthOption()
     {
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
         window.ChkWidth->click();
         QVERIFY(window.EditWidth->isEnabled());
@@ -424,7 +424,7 @@ private Q_SLOTS:
         QFETCH(QString, button);
         QFETCH(int, save);
         Store({{u"save"_s, 3 - save}});
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
         window.findChild<QRadioButton*>(button)->click();
 
@@ -444,7 +444,7 @@ private Q_SLOTS:
         QFETCH(bool, confirmed);
         QFETCH(QString, caption);
         Store({{u"savepath"_s, u"/stored/folder"_s}});
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         QString startedAt;
         window.SetFolderChooser([&](QString& folder) {
             startedAt = folder;
@@ -529,7 +529,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, clicks);
         QFETCH(int, card);
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -543,7 +543,7 @@ private Q_SLOTS:
 
     void senderNameIgnoresCase()
     {
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         QObject sender;
         sender.setObjectName(u"BTNCONFIG"_s);
 
@@ -556,7 +556,7 @@ private Q_SLOTS:
     {
         TUrlCatcher catcher;
         QDesktopServices::setUrlHandler(u"https"_s, &catcher, "Open");
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -578,7 +578,7 @@ private Q_SLOTS:
 
     void versionLineClickLeavesNoFocus()
     {
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         window.BtnConfig->click();
@@ -600,7 +600,7 @@ private Q_SLOTS:
     void closing()
     {
         QFETCH(bool, startEnabled);
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         // Missing files with a known extension are listed.
         window.AddFile({u"/nowhere/a.jpg"_s, u"/nowhere/b.jpg"_s});
         window.show();
@@ -666,7 +666,7 @@ private Q_SLOTS:
         QFETCH(QStringList, texts);
         SetCurrentLanguage(language);
 
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
         const QAbstractItemModel* columns = window.ListFile->model();
         const QStringList shown = {window.BtnHome->text(),
@@ -708,7 +708,7 @@ private Q_SLOTS:
         SetCurrentLanguage(language);
         Store({{u"format"_s, format}});
 
-        TFrmMorvane window(NoArguments);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
         const QString caption = window.BtnStart->text();
         QVERIFY(caption.contains(format));
@@ -743,7 +743,7 @@ private Q_SLOTS:
         QFETCH(bool, autoMode);
         QFETCH(QString, format);
 
-        TFrmMorvane window(QStringList{u"morvane"_s} + arguments);
+        TFrmMorvane window(QStringList{u"morvane"_s} + arguments, TFrmMorvaneSetup{});
 
         QCOMPARE(window.AutoMode, autoMode);
         QCOMPARE(window.SaveFormat, format);
