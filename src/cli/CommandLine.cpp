@@ -121,7 +121,9 @@ private:
     }
 
     const TCliRequest& FRequest;
-    QList<TFileInfo> FInputs;
+    // Const: the workers read it while results are reported, and a non-const access would detach
+    // (reallocate) it under them.
+    const QList<TFileInfo> FInputs;
     std::optional<TProgressBar> FProgress;
     qsizetype FConverted = 0;
     qsizetype FFailed = 0;

@@ -154,7 +154,8 @@ private:
                QFile::exists(Sample(name));
     }
 
-    bool MakePdf(const TConvertTools& tools, const QString& name, const QByteArray& postScript)
+    bool MakePdf(const TConvertTools& tools, const QString& name,
+                 const QByteArray& postScript) const
     {
         const QString source = Sample(u"document.ps"_s);
         return WriteFile(source, postScript) &&
