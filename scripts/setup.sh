@@ -12,6 +12,7 @@ MORVANE_PACKAGES=(
 )
 MORVANE_TEST_PACKAGES=(
     g++-mingw-w64-x86-64 wine64
+    clang libclang-rt-14-dev
 )
 
 morvane_missing_packages() {

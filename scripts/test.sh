@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with warnings as errors and runs every test through ctest.
+# Installs what is missing, builds with warnings as errors and runs every test through ctest;
+# then the suite again under the sanitizers, and each fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -10,3 +11,11 @@ cmake --build build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 # The Windows settings store, built with mingw-w64 and run under wine.
 scripts/windows-check.sh build
+# AddressSanitizer and UndefinedBehaviorSanitizer over the whole suite, ThreadSanitizer over the
+# tests labelled "threads"; any report fails.
+tests/sanitizers/run.sh address build/asan
+tests/sanitizers/run.sh thread build/tsan
+# Every fuzz target for 30 s from its seed corpus; a finding fails.
+for target in tests/fuzz/fuzz_*.cpp; do
+    MORVANE_FUZZ_BUILD=build/fuzz scripts/fuzz.sh "$(basename "$target" .cpp)" 30
+done

@@ -6,7 +6,6 @@
 #include "update/UpdateService.h"
 #include "update/UpdateText.h"
 
-#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -21,13 +20,19 @@ namespace {
 const QList<QByteArray> StartupHeaderNames{"User-Version", "User-Language", "User-Debug",
                                            "User-Union"};
 
-// Runs `work` on a thread of its own, as the program does, and waits for it.
+// Runs `work` on a thread of its own, as the program does, and waits for it while this thread
+// goes on serving the test server. The end is noted here through a queued connection: a
+// QSignalSpy would be written by the worker while this thread reads it.
 template <typename TWork> void RunOnThread(TWork work)
 {
     std::unique_ptr<QThread> thread(QThread::create(std::move(work)));
-    QSignalSpy finished(thread.get(), &QThread::finished);
+    bool isFinished = false;
+    const QObject receiver;
+    QObject::connect(thread.get(), &QThread::finished, &receiver,
+                     [&isFinished] { isFinished = true; });
     thread->start();
-    QVERIFY(finished.wait(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(isFinished, 10000);
+    thread->wait();
 }
 
 const QString EnglishMessage =

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Builds the tests with a sanitizer and runs them; any report, also from a program a test starts,
+# fails the run. Usage: tests/sanitizers/run.sh address|thread [build folder]
+#   address: AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer over the whole suite
+#            (default folder build/asan);
+#   thread:  ThreadSanitizer over the tests labelled "threads" (default folder build/tsan).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+here="$PWD/tests/sanitizers"
+
+mode="${1:-}"
+case "$mode" in
+address)
+    flags="-fsanitize=address,undefined -fno-sanitize-recover=all"
+    build="${2:-build/asan}"
+    label_filter=()
+    ;;
+thread)
+    flags="-fsanitize=thread"
+    build="${2:-build/tsan}"
+    label_filter=(-L threads)
+    ;;
+*)
+    echo "usage: $0 address|thread [build folder]" >&2
+    exit 2
+    ;;
+esac
+build="$(realpath -m "$build")"
+reports="$build/sanitizer-reports"
+
+# -O1 keeps the suite fast enough; frame pointers keep the reports' stacks whole.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+    -DCMAKE_CXX_FLAGS="$flags -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+if [ "$mode" = thread ]; then
+    # Only what the chosen tests need: each is run by a program of its own name.
+    mapfile -t targets < <(ctest --test-dir "$build" -N "${label_filter[@]}" |
+        sed -n 's/^ *Test *#[0-9]*: //p')
+    cmake --build "$build" --target "${targets[@]}"
+else
+    cmake --build "$build"
+fi
+
+rm -rf "$reports"
+mkdir -p "$reports"
+common="log_path=$reports/report:print_summary=1"
+export ASAN_OPTIONS="$common:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1"
+export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="$common:print_stacktrace=1:halt_on_error=1"
+# Qt is not instrumented: its own accesses go unseen, and so are the calls it makes into the C
+# library (ignore_noninstrumented_modules). QProcess starts programs from a forked child.
+export TSAN_OPTIONS="$common:halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1:die_after_fork=0:suppressions=$here/tsan.supp"
+
+status=0
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "${label_filter[@]}" || status=$?
+if compgen -G "$reports/report*" >/dev/null; then
+    echo "Sanitizer reports ($mode):" >&2
+    cat "$reports"/report* >&2
+    status=1
+fi
+exit "$status"
