@@ -83,12 +83,14 @@ bool TFileListModel::Contains(const QString& fileName) const
 
 void TFileListModel::Append(TFileInfo info)
 {
-    if (Contains(info.FileName))
+    // One hash of the path both tests and records it.
+    const qsizetype listed = FFileNames.size();
+    FFileNames.insert(info.FileName);
+    if (FFileNames.size() == listed)
         return;
     info.Format = *FFormats.insert(info.Format);
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    FFileNames.insert(info.FileName);
     FRows.push_back({std::make_unique<TFileInfo>(std::move(info)), FReady, {}});
     endInsertRows();
 }
