@@ -119,7 +119,7 @@ TJobPool::~TJobPool()
     FPool.waitForDone();
 }
 
-void TJobPool::Run(const QList<TFileInfo>& inputs, const TResultHandler& onResult,
+void TJobPool::Run(const QList<TFileInfo> inputs, const TResultHandler& onResult,
                    const TProgressHandler& onProgress)
 {
     TResultBoard board(inputs.size());

@@ -24,8 +24,9 @@ public:
     ~TJobPool();
 
     // onResult gets each input's result as soon as it and all inputs before it are done; onProgress
-    // the number done, whenever it grows. Returns when every input is done.
-    void Run(const QList<TFileInfo>& inputs, const TResultHandler& onResult,
+    // the number done, whenever it grows. Returns when every input is done. The workers read a
+    // copy of inputs of their own, whatever the caller does with its list meanwhile.
+    void Run(QList<TFileInfo> inputs, const TResultHandler& onResult,
              const TProgressHandler& onProgress);
     // Files not yet started fail as "interrupted"; those under way finish. Any thread, and safe
     // in a signal handler.
