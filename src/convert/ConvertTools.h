@@ -3,6 +3,8 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+#include <chrono>
+
 // Where the outside programs are and where they keep intermediate files. An empty program path
 // means the program was not found. A plain value: copy it to every worker.
 struct TConvertTools
@@ -15,6 +17,9 @@ struct TConvertTools
     // Handed to Ghostscript for the fonts that a PDF names but does not embed.
     QString FontFolder;
     QProcessEnvironment Environment{QProcessEnvironment::InheritFromParent};
+    // A program still running after this long is stopped and its conversion fails: a PostScript
+    // drawing can loop for ever. Far beyond what the largest real document takes.
+    std::chrono::milliseconds TimeLimit = std::chrono::minutes(15);
 
     // The programs in vendor/ beside the executable; where the platform allows, missing ones are
     // looked up on the system.

@@ -158,7 +158,9 @@ TConvertResult TConverter::ConvertImage(const QString& namingSource, const QStri
 
 TConvertResult TConverter::RunGeneralPath(const TImageInput& input, const QString& output) const
 {
-    const QString printed = Run(FTools.ImageMagick, ImageMagickArguments(FOptions, input, output));
+    const TWorkFolder work(FTools.ScratchFolder);
+    const QString printed = Run(FTools.ImageMagick, ImageMagickArguments(FOptions, input, output),
+                                work.IsValid() ? work.Path() : QString());
     // ImageMagick is silent when all went well; even a warning fails the conversion.
     if (!printed.isEmpty())
         return Failure(FirstLines(printed));
@@ -171,10 +173,11 @@ TConvertResult TConverter::RunJpegPath(const TImageInput& input, const QString& 
     if (!work.IsValid())
         return Failure(ScratchUnwritable);
     const QString bitmap = work.FilePath(Stamp() + u".bmp"_s);
-    const QString bitmapPrinted = Run(FTools.ImageMagick, BitmapArguments(FOptions, input, bitmap));
+    const QString bitmapPrinted =
+        Run(FTools.ImageMagick, BitmapArguments(FOptions, input, bitmap), work.Path());
     const QString jpeg = work.FilePath(Stamp() + u'.' + FOptions.Format);
     const QString encoderPrinted =
-        Run(FTools.JpegEncoder, JpegEncoderArguments(FOptions.Quality, jpeg, bitmap));
+        Run(FTools.JpegEncoder, JpegEncoderArguments(FOptions.Quality, jpeg, bitmap), work.Path());
     WriteInto(jpeg, output);
     // Here printed texts only explain a failure (the written file decides): the encoder's when
     // there was a bitmap to encode, else ImageMagick's.
@@ -193,7 +196,8 @@ TConvertResult TConverter::ConvertPDF(const QString& source) const
     const QString stem = FileStem(document);
     const QString printed =
         Run(FTools.Ghostscript,
-            PdfArguments(FTools.FontFolder, PdfPagePattern(work.FilePath(stem)), document));
+            PdfArguments(FTools.FontFolder, PdfPagePattern(work.FilePath(stem)), document),
+            work.Path());
     const QStringList pages = PageFiles(work.Path(), stem);
     if (pages.isEmpty())
         return Failure(printed.isEmpty() ? u"Ghostscript wrote no pages"_s : FirstLines(printed));
@@ -219,7 +223,7 @@ TConvertResult TConverter::ConvertAI(const QString& source) const
     if (!work.IsValid())
         return Failure(ScratchUnwritable);
     const QString png = work.FilePath(FileStem(drawing) + u".png"_s);
-    const QString printed = Run(FTools.Ghostscript, AiArguments(png, drawing));
+    const QString printed = Run(FTools.Ghostscript, AiArguments(png, drawing), work.Path());
     if (!QFileInfo(png).isFile())
         return Failure(printed.isEmpty() ? u"Ghostscript wrote no pages"_s : FirstLines(printed));
     return ConvertImage(drawing, u"PNG"_s, 0, png);
@@ -241,7 +245,16 @@ QString TConverter::MissingRenderingProgram() const
     return MissingImageProgram();
 }
 
-QString TConverter::Run(const QString& program, const QStringList& arguments) const
+// The programs keep their temporary files in the conversion's work folder, which goes with it:
+// ImageMagick leaves some behind (an SVG's drawing), and Ghostscript lets a document write and read
+// there even in its safe mode. Without a work folder they use the system's.
+QString TConverter::Run(const QString& program, const QStringList& arguments,
+                        const QString& workFolder) const
 {
-    return RunProcess(program, arguments, FTools.Environment);
+    QProcessEnvironment environment = FTools.Environment;
+    if (!workFolder.isEmpty()) {
+        for (const QString& name : {u"MAGICK_TEMPORARY_PATH"_s, u"TMPDIR"_s, u"TEMP"_s, u"TMP"_s})
+            environment.insert(name, QDir::toNativeSeparators(workFolder));
+    }
+    return RunProcess(program, arguments, environment, QDeadlineTimer(FTools.TimeLimit));
 }

@@ -50,7 +50,8 @@ private:
     TConvertResult RunJpegPath(const TImageInput& input, const QString& output) const;
     QString MissingImageProgram() const;
     QString MissingRenderingProgram() const;
-    QString Run(const QString& program, const QStringList& arguments) const;
+    QString Run(const QString& program, const QStringList& arguments,
+                const QString& workFolder) const;
 
     TConvertTools FTools;
     TConvertOptions FOptions;

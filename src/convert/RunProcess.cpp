@@ -3,8 +3,21 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <algorithm>
+#include <limits>
+
+namespace {
+// In QProcess's terms: -1 waits for ever.
+int RemainingMilliseconds(const QDeadlineTimer& deadline)
+{
+    if (deadline.isForever())
+        return -1;
+    return int(std::clamp<qint64>(deadline.remainingTime(), 0, std::numeric_limits<int>::max()));
+}
+} // namespace
+
 QString RunProcess(const QString& program, const QStringList& arguments,
-                   const QProcessEnvironment& environment)
+                   const QProcessEnvironment& environment, QDeadlineTimer deadline)
 {
     if (program.isEmpty())
         return {};
@@ -19,6 +32,9 @@ QString RunProcess(const QString& program, const QStringList& arguments,
     process.start();
     if (!process.waitForStarted(-1))
         return {};
-    process.waitForFinished(-1);
+    if (!process.waitForFinished(RemainingMilliseconds(deadline))) {
+        process.kill();
+        process.waitForFinished(-1);
+    }
     return QString::fromUtf8(process.readAll());
 }
