@@ -443,8 +443,9 @@ void TFrmMorvane::FormCreate(const QStringList& arguments)
     try {
         LoadSettings();
     } catch (const TConfigError& error) {
-        // One damaged value must not keep the window from opening.
+        // One damaged value must not keep the window from opening, nor its start button blank.
         qWarning().noquote() << error.Message();
+        ShowStartCaption();
     }
     AutoMode = false;
     if (IsAutoModeCommandLine(arguments)) {

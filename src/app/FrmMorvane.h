@@ -141,8 +141,9 @@ public:
 
     // Resolved output folder of the current run.
     QString SavePath;
-    // Target format name of the next run.
-    QString SaveFormat;
+    // Target format name of the next run; the stored default until loading reads another, so that a
+    // stored format of the wrong kind leaves a format to convert to.
+    QString SaveFormat = QStringLiteral("JPG");
     // The command line asked for an unattended run.
     bool AutoMode = false;
     // Receives files dropped on the list; interactive mode only, until the window closes.
