@@ -1,5 +1,7 @@
 #include "Translate.h"
 
+#include "AsciiCase.h"
+
 #include <QFile>
 
 #include <memory>
@@ -37,16 +39,6 @@ TTranslationState& State()
 {
     static TTranslationState state;
     return state;
-}
-
-// Only a to z fold: every other character must match code unit for code unit.
-QString AsciiUpper(QString text)
-{
-    for (QChar& c : text) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(char16_t(c.unicode() - (u'a' - u'A')));
-    }
-    return text;
 }
 
 QString ExpandLineBreaks(QString text)

@@ -1,6 +1,7 @@
 #include "FileType.h"
 
 #include "FileProbe.h"
+#include "i18n/AsciiCase.h"
 
 #include <algorithm>
 #include <array>
@@ -94,16 +95,6 @@ QString SignatureType(const TProbeBuffer& probe)
     if (match == Signatures.end())
         return QString();
     return QLatin1StringView(match->TypeName.data(), match->TypeName.size());
-}
-
-// Only a to z are upper-cased, whatever the locale.
-QString AsciiUpper(QString text)
-{
-    for (QChar& c : text) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(char16_t(c.unicode() - (u'a' - u'A')));
-    }
-    return text;
 }
 
 QString ExtensionType(const QString& path)

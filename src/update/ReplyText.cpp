@@ -1,18 +1,10 @@
 #include "ReplyText.h"
 
+#include "i18n/AsciiCase.h"
+
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Only a to z change, so positions in the copy are positions in the original.
-QString AsciiUpper(QString text)
-{
-    for (QChar& c : text) {
-        if (c >= u'a' && c <= u'z')
-            c = QChar(char16_t(c.unicode() - (u'a' - u'A')));
-    }
-    return text;
-}
 
 bool IsQuoteTag(const QString& tag)
 {
