@@ -7,9 +7,9 @@ cd "$(dirname "$0")/.."
 out_dir="$(realpath -m "${1:-build}")/windows-check"
 mkdir -p "$out_dir"
 # The posix thread model: the default win32 one lacks std::mutex.
-x86_64-w64-mingw32-g++-posix -std=c++20 -static -O1 -Wall -Wextra -Werror -I src \
+x86_64-w64-mingw32-g++-posix -std=c++20 -static -O1 -Wall -Wextra -Werror -I src/engine \
     -o "$out_dir/registry_check.exe" \
-    tests/config/windows/registry_check.cpp src/config/RegistryStore.cpp -ladvapi32
+    tests/config/windows/registry_check.cpp src/engine/config/RegistryStore.cpp -ladvapi32
 
 # Console only: keep wine off any display the caller has.
 unset DISPLAY WAYLAND_DISPLAY

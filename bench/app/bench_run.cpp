@@ -3,12 +3,12 @@
 // Prints the time per row that the run adds beyond the stand-ins' own (target: under 2 ms). The
 // two alternate in batches of 50 rows so that a change in the machine's load falls on both alike;
 // on a busy machine the difference may come out below zero, which means nothing measurable.
-#include "FrmMorvane.h"
 #include "StandIn.h"
 #include "TestHome.h"
 #include "config/Config.h"
 #include "convert/RunProcess.h"
 #include "i18n/Translate.h"
+#include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
 #include <QApplication>

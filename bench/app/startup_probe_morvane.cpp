@@ -1,7 +1,7 @@
 // Starts as the program does and reports the main window's first paint.
-#include "FrmMorvane.h"
 #include "StartupProbe.h"
 #include "i18n/Translate.h"
+#include "window/FrmMorvane.h"
 
 #include <QApplication>
 

@@ -1,10 +1,10 @@
 // Screenshots of the window's pages in every interface language, for a person to look at.
 // Usage: morvane_shots <folder>
-#include "ActivityIndicator.h"
-#include "FrmMorvane.h"
 #include "TestHome.h"
 #include "config/Config.h"
+#include "controls/ActivityIndicator.h"
 #include "i18n/Translate.h"
+#include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,10 +1,10 @@
-#include "ActivityIndicator.h"
-#include "FrmMorvane.h"
 #include "StandIn.h"
 #include "TestHome.h"
 #include "config/Config.h"
+#include "controls/ActivityIndicator.h"
 #include "i18n/Translate.h"
 #include "input/FileListModel.h"
+#include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,12 +1,12 @@
-#include "ActivityIndicator.h"
-#include "FolderDialog.h"
-#include "FrmMorvane.h"
-#include "LogoImage.h"
-#include "MorvaneBuild.h"
-#include "SpinEdit.h"
 #include "TestHome.h"
+#include "base/MorvaneBuild.h"
 #include "config/Config.h"
+#include "controls/ActivityIndicator.h"
+#include "controls/LogoImage.h"
+#include "controls/SpinEdit.h"
+#include "desktop/FolderDialog.h"
 #include "i18n/Translate.h"
+#include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

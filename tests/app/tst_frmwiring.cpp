@@ -1,12 +1,12 @@
-#include "FrmMorvane.h"
 #include "TestHome.h"
 #include "TestServer.h"
+#include "notice/UpdateStatus.h"
 #include "theme/DovrelanButtonStyles.h"
 #include "theme/StyledButton.h"
 #include "theme/StyledToolBar.h"
 #include "theme/ThemeHelper.h"
 #include "update/ServiceThreads.h"
-#include "update/UpdateStatus.h"
+#include "window/FrmMorvane.h"
 
 #include <QApplication>
 #include <QDesktopServices>

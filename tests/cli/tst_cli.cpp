@@ -1,6 +1,6 @@
+#include "base/Version.h"
 #include "convert/ConvertTools.h"
 #include "convert/RunProcess.h"
-#include "update/Version.h"
 
 #include "StandIn.h"
 #include "TestHome.h"

@@ -1,6 +1,6 @@
+#include "batch/JobPool.h"
+#include "batch/OutputChains.h"
 #include "cli/BatchReport.h"
-#include "cli/JobPool.h"
-#include "cli/OutputChains.h"
 
 #include "StandIn.h"
 #include "TestHome.h"

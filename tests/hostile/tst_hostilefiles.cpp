@@ -1,10 +1,10 @@
-#include "FrmMorvane.h"
 #include "HostileFixtures.h"
 #include "TestHome.h"
 #include "convert/ConvertTools.h"
 #include "convert/Converter.h"
 #include "i18n/Translate.h"
 #include "input/FileListModel.h"
+#include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
 #include <QElapsedTimer>

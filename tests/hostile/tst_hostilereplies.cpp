@@ -1,9 +1,9 @@
 #include "TestHome.h"
 #include "TestServer.h"
 #include "i18n/Translate.h"
+#include "notice/UpdateCheck.h"
+#include "notice/UpdateStatus.h"
 #include "update/ServiceThreads.h"
-#include "update/UpdateCheck.h"
-#include "update/UpdateStatus.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

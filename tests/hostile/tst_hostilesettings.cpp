@@ -1,7 +1,7 @@
-#include "FrmMorvane.h"
 #include "HostileFixtures.h"
 #include "TestHome.h"
 #include "i18n/Translate.h"
+#include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
 #include <QJsonDocument>

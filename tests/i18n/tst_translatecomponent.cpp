@@ -1,5 +1,5 @@
 #include "i18n/Translate.h"
-#include "i18n/TranslateComponent.h"
+#include "translation/TranslateComponent.h"
 
 #include <QCheckBox>
 #include <QComboBox>

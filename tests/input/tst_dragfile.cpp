@@ -1,4 +1,4 @@
-#include "input/DragFile.h"
+#include "drop/DragFile.h"
 
 #include <QDir>
 #include <QDropEvent>

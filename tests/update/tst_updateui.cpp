@@ -1,11 +1,11 @@
 #include "TestHome.h"
 #include "TestServer.h"
 #include "i18n/Translate.h"
+#include "notice/UpdateCheck.h"
+#include "notice/UpdateDialog.h"
+#include "notice/UpdateStatus.h"
 #include "update/ServiceThreads.h"
-#include "update/UpdateCheck.h"
-#include "update/UpdateDialog.h"
 #include "update/UpdateService.h"
-#include "update/UpdateStatus.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "update/Version.h"
+#include "base/Version.h"
 
 #include <QTest>
 

@@ -1,0 +1,94 @@
+#include "batch/OutputChains.h"
+
+#include "convert/OutputName.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// Keys are case-folded: on a file system that ignores case, "A.png" and "a.png" are one name.
+QString FolderKey(const QString& fileName, const QString& outputFolder)
+{
+    const QString folder = outputFolder.isEmpty() ? QFileInfo(fileName).absolutePath()
+                                                  : QFileInfo(outputFolder).absoluteFilePath();
+    return QDir::cleanPath(folder).toCaseFolded();
+}
+
+QString StemKey(const QString& fileName)
+{
+    return FileStem(fileName).toCaseFolded();
+}
+
+// "a (1) (2)" and "a" compete for the same names.
+QString StemWithoutCopyNumbers(const QString& fileName)
+{
+    static const QRegularExpression copyNumbers(u"( \\(\\d+\\))+$"_s);
+    return StemKey(fileName).remove(copyNumbers);
+}
+
+bool IsDocument(const TFileInfo& input)
+{
+    return input.Format == u"PDF";
+}
+
+class TChainKeys
+{
+public:
+    TChainKeys(const QList<TFileInfo>& inputs, const QString& outputFolder)
+        : FOutputFolder(outputFolder)
+    {
+        for (const TFileInfo& input : inputs) {
+            if (IsDocument(input))
+                FDocuments.insert(
+                    DocumentKey(FolderKey(input.FileName, FOutputFolder), StemKey(input.FileName)));
+        }
+    }
+
+    QString KeyOf(const TFileInfo& input) const
+    {
+        const QString folder = FolderKey(input.FileName, FOutputFolder);
+        // Pages are numbered after the whole stem: "a (1).pdf" gives "a (1)-001".
+        if (IsDocument(input))
+            return DocumentKey(folder, StemKey(input.FileName));
+        const QString stem = StemWithoutCopyNumbers(input.FileName);
+        // An image named like a page of a PDF being converted competes with that page.
+        static const QRegularExpression pageName(u"^(.*)-\\d{3,}$"_s);
+        const QRegularExpressionMatch page = pageName.match(stem);
+        if (page.hasMatch() && FDocuments.contains(DocumentKey(folder, page.captured(1))))
+            return DocumentKey(folder, page.captured(1));
+        return folder + u"/i:"_s + stem;
+    }
+
+private:
+    static QString DocumentKey(const QString& folder, const QString& stem)
+    {
+        return folder + u"/d:"_s + stem;
+    }
+
+    QString FOutputFolder;
+    QSet<QString> FDocuments;
+};
+} // namespace
+
+QList<QList<qsizetype>> OutputChains(const QList<TFileInfo>& inputs, const QString& outputFolder)
+{
+    const TChainKeys keys(inputs, outputFolder);
+    QHash<QString, qsizetype> chainOfKey;
+    QList<QList<qsizetype>> chains;
+    for (qsizetype index = 0; index < inputs.size(); ++index) {
+        const QString key = keys.KeyOf(inputs[index]);
+        const auto found = chainOfKey.constFind(key);
+        if (found != chainOfKey.constEnd()) {
+            chains[*found].append(index);
+            continue;
+        }
+        chainOfKey.insert(key, chains.size());
+        chains.append(QList<qsizetype>{index});
+    }
+    return chains;
+}

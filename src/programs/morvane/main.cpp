@@ -1,0 +1,16 @@
+#include "i18n/Translate.h"
+#include "theme/DovrelanButtonStyles.h"
+#include "window/FrmMorvane.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    RegisterDovrelanButtonStyles();
+    LoadTranslations();
+    QApplication application(argc, argv);
+    TFrmMorvane window(QApplication::arguments());
+    window.show();
+    application.exec();
+    return 0;
+}
