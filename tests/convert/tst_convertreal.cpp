@@ -325,7 +325,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("format");
-        // ImageMagick 6 writes each WEBP frame with the delay of the next one; that is its own.
+        // ImageMagick 6 writes each WEBP frame with the delay of the next one, whatever the
+        // command line says.
         QTest::addColumn<bool>("isTimingWritten");
         QTest::newRow("GIF to GIF") << u"offsets.gif"_s << u"GIF"_s << u"GIF"_s << true;
         QTest::newRow("GIF to WEBP") << u"offsets.gif"_s << u"GIF"_s << u"WEBP"_s << false;
@@ -352,19 +353,26 @@ private Q_SLOTS:
     void pcxOfEachDepthIsListedAndConverts_data()
     {
         QTest::addColumn<QString>("fixture");
+        QTest::addColumn<int>("bitsPerPixel");
+        QTest::addColumn<int>("planes");
         QTest::addColumn<QString>("size");
-        QTest::newRow("1 bit") << u"1-bit.pcx"_s << u"16 16"_s;
-        QTest::newRow("2 bits") << u"2-bit.pcx"_s << u"16 4"_s;
-        QTest::newRow("4 bits") << u"4-bit.pcx"_s << u"16 4"_s;
-        QTest::newRow("16 colours in 4 planes") << u"4-planes.pcx"_s << u"16 4"_s;
-        QTest::newRow("8 bits with a palette") << u"8-bit.pcx"_s << u"16 16"_s;
-        QTest::newRow("8 bits in 3 planes") << u"24-bit.pcx"_s << u"16 16"_s;
+        QTest::newRow("1 bit") << u"1-bit.pcx"_s << 1 << 1 << u"16 16"_s;
+        QTest::newRow("2 bits") << u"2-bit.pcx"_s << 2 << 1 << u"16 4"_s;
+        QTest::newRow("4 bits") << u"4-bit.pcx"_s << 4 << 1 << u"16 4"_s;
+        QTest::newRow("16 colours in 4 planes") << u"4-planes.pcx"_s << 1 << 4 << u"16 4"_s;
+        QTest::newRow("8 bits with a palette") << u"8-bit.pcx"_s << 8 << 1 << u"16 16"_s;
+        QTest::newRow("8 bits in 3 planes") << u"24-bit.pcx"_s << 8 << 3 << u"16 16"_s;
     }
     void pcxOfEachDepthIsListedAndConverts()
     {
         QFETCH(QString, fixture);
+        QFETCH(int, bitsPerPixel);
+        QFETCH(int, planes);
         QFETCH(QString, size);
         const QString source = CopyFixture(fixture, u"picture.pcx"_s);
+        const QByteArray header = ReadFile(source).left(128);
+        QCOMPARE(int(header.at(3)), bitsPerPixel);
+        QCOMPARE(int(header.at(65)), planes);
         const QString type = DetectFileType(source);
         QCOMPARE(type, u"PCX"_s);
         for (const QString& format : {u"PNG"_s, u"JPG"_s}) {
