@@ -1,13 +1,12 @@
 #include "TestHome.h"
 #include "TestServer.h"
+#include "WindowControls.h"
 #include "notice/UpdateStatus.h"
 #include "theme/DovrelanButtonStyles.h"
-#include "theme/StyledButton.h"
-#include "theme/StyledToolBar.h"
-#include "theme/ThemeHelper.h"
 #include "update/ServiceThreads.h"
 #include "window/FrmMorvane.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -40,20 +39,35 @@ private Q_SLOTS:
     void init() { FHome = std::make_unique<TTestHome>(); }
     void cleanup() { FHome.reset(); }
 
+    // What the styles make of the window: the accent bar along the top, the header button of
+    // the page on view in the family's selected header look and the other one clear, and the
+    // start button an accent outline around a clear face.
     void buttonsAndThemeTakeTheirStyles()
     {
         TFrmMorvane window({u"morvane"_s}, TFrmMorvaneSetup{});
-        const auto* start = qobject_cast<const TStyledButton*>(window.BtnStart);
-        QVERIFY(start);
-        QCOMPARE(start->StyleFamily(), u"Dovrelan"_s);
-        QCOMPARE(start->StyleAppearance(), u"Outline"_s);
-        const auto* home = qobject_cast<const TStyledButton*>(window.BtnHome);
-        QVERIFY(home);
-        QCOMPARE(home->StyleAppearance(), u"Header"_s);
-        QCOMPARE(home->CornerRadius(), 4);
-        QCOMPARE(home->size(), QSize(70, 30));
-        QVERIFY(qobject_cast<TStyledToolBar*>(window.BtnHead));
-        QVERIFY(window.findChild<TThemeHelper*>());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QColor accent(0x3D, 0x84, 0xDD);
+        const QColor clear(Qt::white);
+        const QColor selected = FindStyleFamily(u"Dovrelan"_s)
+                                    ->UpdateAttributes(u"Dovrelan"_s, QString(), u"Header"_s)
+                                    .ForState(TButtonState::Selected)
+                                    .ButtonColor;
+        QImage shot = window.grab().toImage();
+        const auto colourIn = [&](const QString& control, int x, int y) {
+            return shot.pixelColor(Control(window, control).mapTo(&window, QPoint(x, y)));
+        };
+
+        QCOMPARE(shot.pixelColor(window.width() / 2, 0), accent);
+        QCOMPARE(colourIn(u"BtnHome"_s, 6, 15), selected);
+        QCOMPARE(colourIn(u"BtnConfig"_s, 6, 15), clear);
+        QCOMPARE(colourIn(u"BtnStart"_s, 60, 3), clear);
+        QCOMPARE(colourIn(u"BtnStart"_s, 60, 0), accent);
+
+        Control<QAbstractButton>(window, u"BtnConfig"_s).click();
+        shot = window.grab().toImage();
+        QCOMPARE(colourIn(u"BtnHome"_s, 6, 15), clear);
+        QCOMPARE(colourIn(u"BtnConfig"_s, 6, 15), selected);
     }
 
     void interactiveStartAsksTheServiceAndShowsItsNotice()
