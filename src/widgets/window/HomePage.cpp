@@ -130,11 +130,10 @@ void THomePage::CreateMenus()
 
     PopSave = new QMenu(this);
     PopSave->setObjectName(u"PopSave"_s);
-    for (const QString& format : TargetFormats) {
-        QAction* item = CreateMenuItem(PopSave, u"Chk"_s + format, format);
-        connect(item, &QAction::triggered, this,
-                [this, item] { Q_EMIT FormatChosen(item->text()); });
-    }
+    // The item stands for its format, whatever the desktop makes of its caption.
+    for (const QString& format : TargetFormats)
+        connect(CreateMenuItem(PopSave, u"Chk"_s + format, format), &QAction::triggered, this,
+                [this, format] { Q_EMIT FormatChosen(format); });
 }
 
 void THomePage::ConnectHandlers()

@@ -134,9 +134,10 @@ void TSettingsPage::CreateInfoPanel()
 // Checking a box or radio button from code reacts as a click does; loading relies on it.
 void TSettingsPage::ConnectHandlers()
 {
+    // The button stands for its format, whatever the desktop makes of its caption.
     connect(FFormatChoice, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
         if (checked)
-            ChooseFormat(FFormatChoice->button(index)->text());
+            ChooseFormat(TargetFormats.at(index));
     });
     connect(FOutputChoice, &QButtonGroup::idToggled, this, [this](int choice, bool checked) {
         if (checked)
