@@ -2,6 +2,7 @@
 #include "input/FileList.h"
 #include "window/FileListModel.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -71,6 +72,23 @@ private Q_SLOTS:
         QCOMPARE(Shown(*FList, 0, TFileListModel::ColumnTitle), u"cat.dat"_s);
         QCOMPARE(Shown(*FList, 0, TFileListModel::ColumnFormat), u"JPG"_s);
         QCOMPARE(Shown(*FList, 0, TFileListModel::ColumnStatus), u"준비"_s);
+    }
+
+    // Only the platform's own delimiters end a folder; elsewhere they belong to the name.
+    void the_name_column_shows_the_whole_file_name_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("colon") << u"shot 10:30.jpg"_s;
+        QTest::newRow("backslash") << u"before\\after.jpg"_s;
+    }
+    void the_name_column_shows_the_whole_file_name()
+    {
+        if (QDir::separator() == u'\\')
+            QSKIP("these characters are delimiters in Windows paths");
+        QFETCH(QString, name);
+        AddPath(*FList, Write(name));
+
+        QCOMPARE(Shown(*FList, 0, TFileListModel::ColumnTitle), name);
     }
 
     // The row holds where it stands; the words are the interface language's when shown.
