@@ -757,7 +757,6 @@ private Q_SLOTS:
                                    Control<QLineEdit>(window, u"EditInfo"_s).text()};
         QCOMPARE(shown, texts);
         QCOMPARE(window.windowTitle(), u"Morvane"_s);
-        QCOMPARE(QGuiApplication::applicationDisplayName(), u"Morvane"_s);
         QCOMPARE(SpinEdit(window, u"EditQuality"_s).toolTip(), u"손실 압축시 적용"_s);
     }
 

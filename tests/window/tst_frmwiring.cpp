@@ -13,6 +13,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include <array>
+#include <cstddef>
+#include <new>
+
 using namespace Qt::StringLiterals;
 
 // Records the URLs that the window hands to the desktop.
@@ -27,6 +31,25 @@ public:
 
 public Q_SLOTS:
     void Open(const QUrl& url) { Urls.append(url); }
+};
+
+// Presses Yes in the first message box that opens while it lives.
+class TYesToTheOffer
+{
+public:
+    TYesToTheOffer()
+    {
+        QObject::connect(&FTimer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                FTimer.stop();
+                box->button(QMessageBox::Yes)->click();
+            }
+        });
+        FTimer.start(20);
+    }
+
+private:
+    QTimer FTimer;
 };
 
 // How the window ties the look, the update service and its own closing together.
@@ -101,17 +124,31 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-        QTimer answer;
-        QObject::connect(&answer, &QTimer::timeout, [&answer] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                answer.stop();
-                box->button(QMessageBox::Yes)->click();
-            }
-        });
-        answer.start(20);
+        const TYesToTheOffer yes;
 
         QTRY_VERIFY(!window.isVisible());
         QCOMPARE(opened.Urls, QList<QUrl>{QUrl(u"https://download.example/new"_s)});
+    }
+
+    // The offer is still answered, but the window it would have closed is gone.
+    void anUpdateTakenAfterTheWindowIsGoneDoesNothing()
+    {
+        TOpenedUrls opened;
+        TTestServer server;
+        server.Queue(TTestAnswer::Json("{\"update\":\"https://download.example/new\"}"));
+        // The window lives in memory of the test's own, wiped once the window is gone, so that
+        // any later use of it fails at once instead of by chance. The server answers only once
+        // the test waits, after that.
+        alignas(TFrmMorvane) std::array<std::byte, sizeof(TFrmMorvane)> place;
+        auto* window = new (place.data())
+            TFrmMorvane({u"morvane"_s}, TFrmMorvaneSetup{QString(), server.Url()});
+        window->~TFrmMorvane();
+        place.fill(std::byte{0});
+
+        const TYesToTheOffer yes;
+
+        QTRY_COMPARE(opened.Urls, QList<QUrl>{QUrl(u"https://download.example/new"_s)});
+        QVERIFY(StopServiceThreads(std::chrono::seconds(5)));
     }
 
 private:

@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStackedWidget>
@@ -166,8 +167,9 @@ void TFrmMorvane::FormCreate(const QStringList& arguments)
 {
     new TThemeHelper(this);
     TranslateComponent(this);
+    // The window's title is the program's; an application display name would be added to the
+    // titles of all the other windows as well, the folder dialog's among them.
     FSettings->FitCaptions();
-    QGuiApplication::setApplicationDisplayName(windowTitle());
     FSettings->ShowVersion();
     PnlMain->setCurrentWidget(FHome);
     try {
@@ -196,12 +198,14 @@ void TFrmMorvane::StartAutoMode(const QStringList& arguments)
 void TFrmMorvane::StartInteractiveMode()
 {
     FHome->AcceptDrops();
+    // A reply that comes after the window has gone finds nothing to close.
+    const QPointer<TFrmMorvane> window(this);
     CheckUpdate(
         FUpdateUrl,
-        [this](bool updateTaken, const QString&) {
+        [window](bool updateTaken, const QString&) {
             // The update target is opening; closing is still refused while a run is in progress.
-            if (updateTaken)
-                close();
+            if (updateTaken && window)
+                window->close();
         },
         0, this);
 }
