@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+// Needs the types of windows.h.
 #include <shellapi.h>
 
 // The C runtime's argv is in the ANSI code page; the wide command line keeps every name.
