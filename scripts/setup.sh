@@ -5,7 +5,7 @@ set -euo pipefail
 
 MORVANE_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-svg-dev libqt6svg6-dev
+    qt6-base-dev qt6-svg-dev
     imagemagick libmagickcore-6.q16-6-extra ghostscript libjpeg-turbo-progs
     fonts-noto-cjk
     xvfb xauth x11-utils libxcb1-dev
