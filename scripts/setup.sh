@@ -9,8 +9,8 @@ MORVANE_PACKAGES=(
     imagemagick libmagickcore-6.q16-6-extra ghostscript libjpeg-turbo-progs
     fonts-noto-cjk
     xvfb xauth x11-utils libxcb1-dev
-    # The checks of the menu entry and the metainfo.
-    desktop-file-utils appstream shared-mime-info
+    # The Debian package (cpack) and the checks of it, its menu entry and its metainfo.
+    dpkg-dev file desktop-file-utils appstream shared-mime-info
 )
 MORVANE_TEST_PACKAGES=(
     g++-mingw-w64-x86-64 wine64
