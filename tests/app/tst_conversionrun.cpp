@@ -149,7 +149,7 @@ private:
         QStringList inputs;
         for (const TStandInCall& call : FStandIn->Calls()) {
             if (call.Program == u"magick")
-                inputs << QFileInfo(call.Arguments.first().chopped(3)).fileName();
+                inputs << QFileInfo(TStandIn::InputBelow(call, FPics->path())).fileName();
         }
         return inputs;
     }

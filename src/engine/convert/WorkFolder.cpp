@@ -1,0 +1,113 @@
+#include "convert/WorkFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// What QTemporaryDir puts in place of "XXXXXX": nothing else of that form is ours to remove.
+const QString RandomPart = u"XXXXXX"_s;
+
+QRegularExpression WorkFolderName(const QString& prefix)
+{
+    return QRegularExpression(u"^"_s + QRegularExpression::escape(prefix) + u"[A-Za-z0-9]{6}$"_s);
+}
+
+void RemoveHeldFolder(std::unique_ptr<TFolderLock> lock, const QString& path)
+{
+    QDir(path).removeRecursively();
+    // Where the hold itself keeps the folder in place, it goes once released.
+    lock.reset();
+    QDir().rmdir(path);
+}
+
+void RemoveAbandonedFolders(const QString& root, const QString& prefix)
+{
+    const QRegularExpression ours = WorkFolderName(prefix);
+    const QDir folder(root);
+    for (const QString& name :
+         folder.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort)) {
+        const QString path = folder.filePath(name);
+        if (!ours.match(name).hasMatch() || QFileInfo(path).isSymLink())
+            continue;
+        std::unique_ptr<TFolderLock> lock = TFolderLock::TryLock(path);
+        if (lock && lock->IsStillAt(path))
+            RemoveHeldFolder(std::move(lock), path);
+    }
+}
+} // namespace
+
+TWorkFolder::TWorkFolder(const QString& root, const QString& prefix)
+{
+    if (root.isEmpty() || !QDir().mkpath(root))
+        return;
+    RemoveAbandonedFolders(root, prefix);
+    // Between its making and its lock, another run's clean-up may take a new folder for one
+    // abandoned; then it is gone, or held by that run, and another is made.
+    constexpr int Attempts = 8;
+    for (int attempt = 0; attempt < Attempts; ++attempt) {
+        QTemporaryDir made(QDir(root).filePath(prefix + RandomPart));
+        if (!made.isValid())
+            return;
+        made.setAutoRemove(false);
+        std::unique_ptr<TFolderLock> lock = TFolderLock::TryLock(made.path());
+        if (lock && lock->IsStillAt(made.path())) {
+            FPath = made.path();
+            FLock = std::move(lock);
+            return;
+        }
+    }
+}
+
+TWorkFolder::~TWorkFolder()
+{
+    if (FLock)
+        RemoveHeldFolder(std::move(FLock), FPath);
+}
+
+QString BringIntoFolder(const QString& source, const QString& folder, const QString& name)
+{
+    const QFileInfo file(source);
+    if (!file.exists())
+        return u"the file is not there any more"_s;
+    const QString target = QDir(folder).filePath(name);
+    if (MakeHardLink(file.absoluteFilePath(), target) ||
+        QFile::link(file.absoluteFilePath(), target))
+        return {};
+    if (const QString error = CopyWholeFile(source, target); !error.isEmpty())
+        return u"could not copy the file into the scratch folder: "_s + error;
+    return {};
+}
+
+QString CopyWholeFile(const QString& source, const QString& target)
+{
+    QFile from(source);
+    if (!from.open(QIODevice::ReadOnly))
+        return from.errorString();
+    QFile to(target);
+    if (!to.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return to.errorString();
+    constexpr qint64 BlockSize = 1024 * 1024;
+    while (!from.atEnd()) {
+        const QByteArray block = from.read(BlockSize);
+        if (from.error() != QFileDevice::NoError) {
+            to.remove();
+            return from.errorString();
+        }
+        if (to.write(block) != block.size())
+            break;
+    }
+    // A full disk may show only when the last block is written out.
+    if (to.error() == QFileDevice::NoError && to.flush()) {
+        to.close();
+        if (to.error() == QFileDevice::NoError)
+            return {};
+    }
+    const QString error = to.errorString();
+    to.remove();
+    return error;
+}
