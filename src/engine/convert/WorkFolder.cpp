@@ -3,18 +3,23 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-// What QTemporaryDir puts in place of "XXXXXX": nothing else of that form is ours to remove.
+// QTemporaryDir puts six letters or digits in place of "XXXXXX": nothing else is ours to remove.
 const QString RandomPart = u"XXXXXX"_s;
 
-QRegularExpression WorkFolderName(const QString& prefix)
+bool IsWorkFolderName(const QString& name, const QString& prefix)
 {
-    return QRegularExpression(u"^"_s + QRegularExpression::escape(prefix) + u"[A-Za-z0-9]{6}$"_s);
+    if (name.size() != prefix.size() + RandomPart.size() || !name.startsWith(prefix))
+        return false;
+    return std::all_of(name.begin() + prefix.size(), name.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+    });
 }
 
 void RemoveHeldFolder(std::unique_ptr<TFolderLock> lock, const QString& path)
@@ -27,12 +32,11 @@ void RemoveHeldFolder(std::unique_ptr<TFolderLock> lock, const QString& path)
 
 void RemoveAbandonedFolders(const QString& root, const QString& prefix)
 {
-    const QRegularExpression ours = WorkFolderName(prefix);
     const QDir folder(root);
     for (const QString& name :
          folder.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort)) {
         const QString path = folder.filePath(name);
-        if (!ours.match(name).hasMatch() || QFileInfo(path).isSymLink())
+        if (!IsWorkFolderName(name, prefix) || QFileInfo(path).isSymLink())
             continue;
         std::unique_ptr<TFolderLock> lock = TFolderLock::TryLock(path);
         if (lock && lock->IsStillAt(path))
