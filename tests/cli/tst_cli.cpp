@@ -2,6 +2,7 @@
 #include "convert/ConvertTools.h"
 #include "convert/RunProcess.h"
 
+#include "ProcessState.h"
 #include "StandIn.h"
 #include "TestHome.h"
 
@@ -65,7 +66,6 @@ public:
     }
 
     qint64 ProcessId() const { return FProcess.processId(); }
-    QProcess& Process() { return FProcess; }
 
     TCliRun Finish()
     {
@@ -101,16 +101,6 @@ QMap<QString, qint64> FilesWithSizes(const QString& folder)
         files.insert(QDir(folder).relativeFilePath(entries.filePath()), entries.fileInfo().size());
     }
     return files;
-}
-
-// A process that has ended; one its parent has not reaped yet counts as ended.
-bool IsRunning(qint64 process)
-{
-    QFile status(u"/proc/%1/stat"_s.arg(process));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray fields = status.readAll();
-    return fields.mid(fields.lastIndexOf(')') + 2, 1) != "Z";
 }
 
 bool CopyFolder(const QString& from, const QString& to)
@@ -163,6 +153,14 @@ private:
         }
     }
     QString Scratch() const { return FHome.CacheHome() + u"/Morvane"_s; }
+    // Three files, two jobs, and an ImageMagick that hangs with a child of its own.
+    TCliProcess StartHangingBatch(TStandIn& standIn) const
+    {
+        MakePics({u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s});
+        standIn.SetHangs(u"magick"_s);
+        return TCliProcess({u"-j"_s, u"2"_s, u"PNG"_s, u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s},
+                           standIn.Folder(), FPics->path());
+    }
     QStringList ScratchEntries() const
     {
         return QDir(Scratch()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -465,11 +463,8 @@ private Q_SLOTS:
     void stopSignalStopsTheFilesUnderWayAndReportsEveryFile()
     {
         QFETCH(int, signal);
-        MakePics({u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s});
         TStandIn standIn;
-        standIn.SetHangs(u"magick"_s);
-        TCliProcess cli({u"-j"_s, u"2"_s, u"PNG"_s, u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s},
-                        standIn.Folder(), FPics->path());
+        TCliProcess cli = StartHangingBatch(standIn);
         QTRY_COMPARE(standIn.Children(u"magick"_s).size(), 2);
         QCOMPARE(::kill(cli.ProcessId(), signal), 0);
 
@@ -490,11 +485,8 @@ private Q_SLOTS:
     // an output name; the next run removes the work folders it left.
     void killedMidBatchLeavesNothingBehind()
     {
-        MakePics({u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s});
         TStandIn standIn;
-        standIn.SetHangs(u"magick"_s);
-        TCliProcess cli({u"-j"_s, u"2"_s, u"PNG"_s, u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s},
-                        standIn.Folder(), FPics->path());
+        TCliProcess cli = StartHangingBatch(standIn);
         QTRY_COMPARE(standIn.Children(u"magick"_s).size(), 2);
         QCOMPARE(::kill(cli.ProcessId(), SIGKILL), 0);
         cli.Finish();

@@ -2,6 +2,7 @@
 #include "convert/FilePlatform.h"
 #include "convert/OutputName.h"
 
+#include "ProcessState.h"
 #include "StandIn.h"
 #include "TestHome.h"
 
@@ -53,16 +54,6 @@ void MakeEntries(const QDir& folder, const QStringList& entries)
             QVERIFY(QFile::link(folder.filePath(u"never-made"_s), path));
     }
     WriteFile(folder.filePath(u"target.txt"_s), "target");
-}
-
-// A process that has ended; one its parent has not reaped yet counts as ended.
-bool IsRunning(qint64 process)
-{
-    QFile status(u"/proc/%1/stat"_s.arg(process));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray fields = status.readAll();
-    return fields.mid(fields.lastIndexOf(')') + 2, 1) != "Z";
 }
 
 enum class TMisbehaviour

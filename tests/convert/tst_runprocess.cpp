@@ -1,5 +1,7 @@
 #include "convert/RunProcess.h"
 
+#include "ProcessState.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -25,16 +27,6 @@ QString WriteScript(const QString& folder, const QString& name, const QByteArray
     file.close();
     file.setPermissions(file.permissions() | QFile::ExeOwner);
     return path;
-}
-
-// A process that has ended; one its parent has not reaped yet counts as ended.
-bool IsRunning(qint64 process)
-{
-    QFile status(u"/proc/%1/stat"_s.arg(process));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray fields = status.readAll();
-    return fields.mid(fields.lastIndexOf(')') + 2, 1) != "Z";
 }
 
 QList<qint64> ProcessesIn(const QString& listFile)
