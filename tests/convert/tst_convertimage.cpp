@@ -15,6 +15,7 @@
 #include <thread>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -140,6 +141,14 @@ private:
     {
         return u"^"_s + QRegularExpression::escape(ScratchFolder()) + u"/convert-[A-Za-z0-9]{6}$"_s;
     }
+    bool IsOtherFileSystem(const QTemporaryDir& folder) const
+    {
+        struct stat here = {};
+        struct stat there = {};
+        return folder.isValid() && ::stat(QFile::encodeName(Pics()).constData(), &here) == 0 &&
+               ::stat(QFile::encodeName(folder.path()).constData(), &there) == 0 &&
+               here.st_dev != there.st_dev;
+    }
     // A whole file in a work folder of its own, as a conversion leaves it.
     QString MadeOutput(const QString& folder, const QByteArray& content = "whole") const
     {
@@ -256,11 +265,7 @@ private Q_SLOTS:
     void claimFromAnotherFileSystem()
     {
         QTemporaryDir otherSystem(u"/dev/shm/morvane-test-XXXXXX"_s);
-        struct stat here = {};
-        struct stat there = {};
-        if (!otherSystem.isValid() || ::stat(QFile::encodeName(Pics()).constData(), &here) != 0 ||
-            ::stat(QFile::encodeName(otherSystem.path()).constData(), &there) != 0 ||
-            here.st_dev == there.st_dev)
+        if (!IsOtherFileSystem(otherSystem))
             QSKIP("No second file system (/dev/shm) to work on.");
         const QString abandoned = Pic(u".morvane-part-Ab12Cd"_s);
         const QString held = Pic(u".morvane-part-Ef34Gh"_s);
@@ -277,6 +282,31 @@ private Q_SLOTS:
         QCOMPARE(QDir(Pics()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{u".morvane-part-Ef34Gh"_s, u"a.png"_s}));
         QVERIFY(QFile::exists(held + u"/output.png"_s));
+    }
+
+    // A full output disk, stood in for by a limit on file sizes: the copy stops, the reason says
+    // why, and neither a part of it nor the hidden folder stays behind.
+    void claimIntoAFullFolderLeavesNothing()
+    {
+        QTemporaryDir otherSystem(u"/dev/shm/morvane-test-XXXXXX"_s);
+        if (!IsOtherFileSystem(otherSystem))
+            QSKIP("No second file system (/dev/shm) to work on.");
+        const QString made = MadeOutput(otherSystem.filePath(u"work"_s), QByteArray(3000000, 'x'));
+        rlimit previous = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = previous;
+        limited.rlim_cur = 1000000;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const TClaimedOutput claimed = ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, {});
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+
+        QVERIFY(!claimed.IsClaimed());
+        QCOMPARE(claimed.Error, u"could not write into "_s + Pics() + u": File too large"_s);
+        QCOMPARE(QDir(Pics()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+        QVERIFY(QFile::exists(made));
     }
 
     void generalPath_data()

@@ -95,23 +95,27 @@ QString CopyWholeFile(const QString& source, const QString& target)
     QFile to(target);
     if (!to.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return to.errorString();
+    const auto failed = [&to](const QString& error) {
+        to.remove();
+        return error;
+    };
     constexpr qint64 BlockSize = 1024 * 1024;
     while (!from.atEnd()) {
         const QByteArray block = from.read(BlockSize);
-        if (from.error() != QFileDevice::NoError) {
-            to.remove();
-            return from.errorString();
+        if (from.error() != QFileDevice::NoError)
+            return failed(from.errorString());
+        // A full disk first takes part of a block; only the write after that says why.
+        for (qint64 written = 0; written < block.size();) {
+            const qint64 count = to.write(block.constData() + written, block.size() - written);
+            if (count <= 0)
+                return failed(to.errorString());
+            written += count;
         }
-        if (to.write(block) != block.size())
-            break;
     }
-    // A full disk may show only when the last block is written out.
-    if (to.error() == QFileDevice::NoError && to.flush()) {
-        to.close();
-        if (to.error() == QFileDevice::NoError)
-            return {};
-    }
-    const QString error = to.errorString();
-    to.remove();
-    return error;
+    if (!to.flush())
+        return failed(to.errorString());
+    to.close();
+    if (to.error() != QFileDevice::NoError)
+        return failed(to.errorString());
+    return {};
 }
