@@ -110,8 +110,9 @@ private Q_SLOTS:
                      .hasMatch(),
                  qPrintable(calls[0].WorkingFolder));
         QCOMPARE(TStandIn::InputBelow(calls[0], Pics()), u"a.pdf"_s);
-        QCOMPARE(calls[1].Arguments, (QStringList{u"./source.bmp[0]"_s, u"-auto-orient"_s,
-                                                  u"-resize"_s, u"25%"_s, u"./output.png"_s}));
+        QCOMPARE(calls[1].Arguments,
+                 (QStringList{u"./source.bmp[0]"_s, u"+repage"_s, u"-auto-orient"_s, u"-resize"_s,
+                              u"25%"_s, u"./output.png"_s}));
         QVERIFY(calls[1].WorkingFolder != calls[0].WorkingFolder);
         QVERIFY(QFileInfo(Pic(u"a-001.png"_s)).size() > 0);
         QCOMPARE(ScratchEntries(), QStringList());
@@ -280,7 +281,8 @@ private Q_SLOTS:
         options.Width = 800;
         QVERIFY(Converter(standIn, options).ConvertPDF(Source(u"a.pdf"_s)).Succeeded);
         const QStringList magick = CallsOf(standIn, u"magick"_s).value(0).Arguments;
-        QCOMPARE(magick.mid(1, 3), (QStringList{u"-auto-orient"_s, u"-resize"_s, u"800x"_s}));
+        QCOMPARE(magick.mid(1, 4),
+                 (QStringList{u"+repage"_s, u"-auto-orient"_s, u"-resize"_s, u"800x"_s}));
     }
 
     void pagesOfAnEarlierRunAreNotCollected()
@@ -317,8 +319,8 @@ private Q_SLOTS:
                               u"-sDEVICE=pngalpha"_s, u"-r96"_s, u"-sOutputFile=./rendered.png"_s,
                               u"./source.ai"_s}));
         QCOMPARE(TStandIn::InputBelow(calls[0], Pics()), source);
-        QCOMPARE(calls[1].Arguments,
-                 (QStringList{u"./source.png[0]"_s, u"-auto-orient"_s, u"./output.png"_s}));
+        QCOMPARE(calls[1].Arguments, (QStringList{u"./source.png[0]"_s, u"+repage"_s,
+                                                  u"-auto-orient"_s, u"./output.png"_s}));
         QCOMPARE(ReadFile(Pic(output)), QByteArray("written by magick\n"));
         QCOMPARE(ScratchEntries(), QStringList());
     }

@@ -323,8 +323,8 @@ private Q_SLOTS:
         const auto off = TResizeWidth::Off;
         QTest::newRow("JPG to PNG")
             << u"a.jpg"_s << u"JPG"_s << Options(u"PNG"_s) << 0 << QStringList()
-            << QStringList{u"./source.jpg[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"./output.png"_s}
+            << QStringList{u"./source.jpg[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,        u"75"_s,      u"./output.png"_s}
             << u"a.png"_s;
         QTest::newRow("GIF to GIF at a width, the source taking the name")
             << u"b.gif"_s << u"GIF"_s << Options(u"GIF"_s, on, 540) << 0
@@ -334,77 +334,92 @@ private Q_SLOTS:
             << u"b (1).gif"_s;
         QTest::newRow("SVG to PNG at a width")
             << u"c.svg"_s << u"SVG"_s << Options(u"PNG"_s, on, 300) << 0 << QStringList()
-            << QStringList{u"-background"_s,     u"none"_s,         u"-density"_s, u"300"_s,
-                           u"./source.svg[0]"_s, u"-auto-orient"_s, u"-resize"_s,  u"300x"_s,
+            << QStringList{u"-background"_s,
+                           u"none"_s,
+                           u"-density"_s,
+                           u"300"_s,
+                           u"./source.svg[0]"_s,
+                           u"+repage"_s,
+                           u"-auto-orient"_s,
+                           u"-resize"_s,
+                           u"300x"_s,
                            u"./output.png"_s}
             << u"c.png"_s;
         QTest::newRow("SVG without a width")
             << u"c.svg"_s << u"SVG"_s << Options(u"PNG"_s, off, 300) << 0 << QStringList()
-            << QStringList{u"-background"_s, u"none"_s, u"./source.svg[0]"_s, u"-auto-orient"_s,
-                           u"./output.png"_s}
+            << QStringList{u"-background"_s, u"none"_s,         u"./source.svg[0]"_s,
+                           u"+repage"_s,     u"-auto-orient"_s, u"./output.png"_s}
             << u"c.png"_s;
         QTest::newRow("WEBP at 100 is lossless")
             << u"d.png"_s << u"PNG"_s << Options(u"WEBP"_s, off, 540, 100) << 0 << QStringList()
-            << QStringList{u"./source.png"_s, u"-auto-orient"_s,       u"-coalesce"_s,
-                           u"-define"_s,      u"webp:lossless=true"_s, u"./output.webp"_s}
+            << QStringList{u"./source.png"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-coalesce"_s,    u"-define"_s, u"webp:lossless=true"_s,
+                           u"./output.webp"_s}
             << u"d.webp"_s;
         QTest::newRow("WEBP at 99")
             << u"d.png"_s << u"PNG"_s << Options(u"WEBP"_s, off, 540, 99) << 0 << QStringList()
-            << QStringList{u"./source.png"_s, u"-auto-orient"_s, u"-coalesce"_s,
-                           u"-quality"_s,     u"99"_s,           u"./output.webp"_s}
+            << QStringList{u"./source.png"_s, u"+repage"_s, u"-auto-orient"_s, u"-coalesce"_s,
+                           u"-quality"_s,     u"99"_s,      u"./output.webp"_s}
             << u"d.webp"_s;
         QTest::newRow("lower-case webp reads the first frame only")
             << u"d.png"_s << u"PNG"_s << Options(u"webp"_s, off, 540, 99) << 0 << QStringList()
-            << QStringList{u"./source.png[0]"_s, u"-auto-orient"_s, u"-coalesce"_s,
-                           u"-quality"_s,        u"99"_s,           u"./output.webp"_s}
+            << QStringList{u"./source.png[0]"_s, u"+repage"_s, u"-auto-orient"_s, u"-coalesce"_s,
+                           u"-quality"_s,        u"99"_s,      u"./output.webp"_s}
             << u"d.webp"_s;
+        QTest::newRow("an animated WEBP keeps where its frames lie")
+            << u"w.webp"_s << u"WEBP"_s << Options(u"WEBP"_s) << 0 << QStringList{u"file:w.webp"_s}
+            << QStringList{u"./source.webp"_s, u"-auto-orient"_s, u"-coalesce"_s,
+                           u"-quality"_s,      u"75"_s,           u"./output.webp"_s}
+            << u"w (1).webp"_s;
         QTest::newRow("GIF source gets a quality")
             << u"g.gif"_s << u"GIF"_s << Options(u"PNG"_s) << 0 << QStringList()
-            << QStringList{u"./source.gif[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"./output.png"_s}
+            << QStringList{u"./source.gif[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,        u"75"_s,      u"./output.png"_s}
             << u"g.png"_s;
         QTest::newRow("RAW source gets a quality")
             << u"r.cr2"_s << u"RAW"_s << Options(u"TIFF"_s) << 0 << QStringList()
-            << QStringList{u"./source.cr2[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"./output.tiff"_s}
+            << QStringList{u"./source.cr2[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,        u"75"_s,      u"./output.tiff"_s}
             << u"r.tiff"_s;
         QTest::newRow("PNG source to GIF gets no quality")
             << u"d.png"_s << u"PNG"_s << Options(u"GIF"_s) << 0 << QStringList()
-            << QStringList{u"./source.png"_s, u"-auto-orient"_s, u"./output.gif"_s} << u"d.gif"_s;
+            << QStringList{u"./source.png"_s, u"+repage"_s, u"-auto-orient"_s, u"./output.gif"_s}
+            << u"d.gif"_s;
         QTest::newRow("PNG source to TIFF gets no quality")
             << u"d.png"_s << u"PNG"_s << Options(u"TIFF"_s) << 0 << QStringList()
-            << QStringList{u"./source.png[0]"_s, u"-auto-orient"_s, u"./output.tiff"_s}
+            << QStringList{u"./source.png[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"./output.tiff"_s}
             << u"d.tiff"_s;
         QTest::newRow("scale percent")
             << u"p-001.bmp"_s << u"BMP"_s << Options(u"PNG"_s) << 25 << QStringList()
-            << QStringList{u"./source.bmp[0]"_s, u"-auto-orient"_s, u"-resize"_s, u"25%"_s,
-                           u"./output.png"_s}
+            << QStringList{u"./source.bmp[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-resize"_s,         u"25%"_s,     u"./output.png"_s}
             << u"p-001.png"_s;
         QTest::newRow("a width wins over the scale percent")
             << u"p-001.bmp"_s << u"BMP"_s << Options(u"PNG"_s, on, 800) << 25 << QStringList()
-            << QStringList{u"./source.bmp[0]"_s, u"-auto-orient"_s, u"-resize"_s, u"800x"_s,
-                           u"./output.png"_s}
+            << QStringList{u"./source.bmp[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-resize"_s,         u"800x"_s,    u"./output.png"_s}
             << u"p-001.png"_s;
         QTest::newRow("collision past two existing outputs")
             << u"a.jpg"_s << u"JPG"_s << Options(u"PNG"_s) << 0
             << QStringList{u"file:a.png"_s, u"file:a (1).png"_s}
-            << QStringList{u"./source.jpg[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"./output.png"_s}
+            << QStringList{u"./source.jpg[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,        u"75"_s,      u"./output.png"_s}
             << u"a (2).png"_s;
         QTest::newRow("percent signs never reach ImageMagick")
             << u"100%d.jpg"_s << u"JPG"_s << Options(u"PNG"_s) << 0 << QStringList()
-            << QStringList{u"./source.jpg[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"./output.png"_s}
+            << QStringList{u"./source.jpg[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,        u"75"_s,      u"./output.png"_s}
             << u"100%d.png"_s;
         QTest::newRow("pattern characters never reach ImageMagick")
             << u"a[1]{2,3}*?.png"_s << u"PNG"_s << Options(u"GIF"_s) << 0
             << QStringList{u"file:a1.png"_s, u"file:a[1]{2,3}*?.gif"_s}
-            << QStringList{u"./source.png"_s, u"-auto-orient"_s, u"./output.gif"_s}
+            << QStringList{u"./source.png"_s, u"+repage"_s, u"-auto-orient"_s, u"./output.gif"_s}
             << u"a[1]{2,3}*? (1).gif"_s;
         QTest::newRow("leading dash, extension not plain")
             << u"-density 1.j p"_s << u"JPG"_s << Options(u"PNG"_s) << 0 << QStringList()
-            << QStringList{u"./source[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"./output.png"_s}
+            << QStringList{u"./source[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,    u"75"_s,      u"./output.png"_s}
             << u"-density 1.png"_s;
     }
     void generalPath()
