@@ -136,8 +136,8 @@ private:
                              u"N"_s,
                              QString::number(QThread::idealThreadCount())};
     QCommandLineOption FTimeLimit{{u"time-limit"_s},
-                                  u"End an outside program still running after SECONDS; its file "
-                                  "fails."_s,
+                                  u"End an outside program still running after SECONDS (default "
+                                  "900); its file fails."_s,
                                   u"SECONDS"_s,
                                   u"900"_s};
 };
