@@ -431,10 +431,10 @@ private Q_SLOTS:
             names << u"photo %1.jpg"_s.arg(i);
         MakePics(names);
         QTemporaryDir tools;
-        // Appends its input's content, the source's name, so that an output written twice holds
-        // two lines.
+        // Appends its input's first line and a mark, so that an output written twice holds two
+        // lines, and an output of the other command read as an input is told apart.
         WriteMagickScript(tools.path(), "IFS= read -r source < \"${1%\\[0\\]}\"\n"
-                                        "echo \"$source\" >> \"$output\"");
+                                        "echo \"$source>\" >> \"$output\"");
         TCliProcess first({u"-j"_s, u"3"_s, u"PNG"_s, FPics->path()}, tools.path());
         TCliProcess second({u"-j"_s, u"3"_s, u"PNG"_s, FPics->path()}, tools.path());
         QCOMPARE(first.Finish().ExitCode, 0);
@@ -447,7 +447,7 @@ private Q_SLOTS:
             ++outputsOfSource[QString::fromUtf8(content.trimmed())];
         }
         for (const QString& name : names)
-            QCOMPARE(outputsOfSource.value(name), 2);
+            QCOMPARE(outputsOfSource.value(name + u'>'), 2);
     }
 
     // The outside programs run in sessions of their own, so a terminal's signal reaches only
