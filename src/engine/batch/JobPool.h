@@ -27,9 +27,9 @@ public:
     // copy of inputs of their own, whatever the caller does with its list meanwhile.
     void Run(QList<TFileInfo> inputs, const TResultHandler& onResult,
              const TProgressHandler& onProgress);
-    // The programs under way are ended and no more are started: every file not yet converted
-    // fails as "interrupted", leaving nothing under an output name, and Run returns. Any thread,
-    // and safe in a signal handler.
+    // For good: the programs under way are ended and no more are started, so every file not yet
+    // converted fails as "interrupted", leaving nothing under an output name, and Run soon
+    // returns. Any thread, and safe in a signal handler.
     void Stop();
 
 private:
