@@ -56,14 +56,43 @@ QString Duration(std::chrono::milliseconds limit)
     return plural(limit.count(), u"millisecond"_s);
 }
 
-void Finish(QProcess& process, TProgramResult& result)
+void Configure(QProcess& process, const QString& program, const QStringList& arguments,
+               const TProgramSettings& settings)
 {
-    if (result.End == TProgramEnd::TimedOut || result.End == TProgramEnd::Stopped)
-        return;
-    const bool isCrash = process.exitStatus() == QProcess::CrashExit;
-    result.End = isCrash ? TProgramEnd::Crashed : TProgramEnd::Exited;
-    // After a crash Qt gives the signal as the exit code.
-    result.Code = process.exitCode();
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(settings.WorkingFolder.isEmpty() ? QFileInfo(program).absolutePath()
+                                                                 : settings.WorkingFolder);
+    process.setProcessEnvironment(Environment(settings.AddedVariables));
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // A program that reads its input must see its end rather than wait for us.
+    process.setStandardInputFile(QProcess::nullDevice());
+}
+
+// Waits for the program to end, collecting what it prints; ends it with its group on a stop
+// request or at the deadline, and then says so.
+std::optional<TProgramEnd> WaitForEnd(QProcess& process, TChildProcess& child,
+                                      const TProgramSettings& settings, QByteArray& printed)
+{
+    const QDeadlineTimer deadline = settings.TimeLimit ? QDeadlineTimer(*settings.TimeLimit)
+                                                       : QDeadlineTimer(QDeadlineTimer::Forever);
+    std::optional<TProgramEnd> endedByUs;
+    while (process.state() != QProcess::NotRunning && !process.waitForFinished(PollMilliseconds)) {
+        Keep(printed, process.readAll());
+        if (process.state() == QProcess::NotRunning)
+            break;
+        if (settings.Stop.IsStopRequested())
+            endedByUs = TProgramEnd::Stopped;
+        else if (deadline.hasExpired())
+            endedByUs = TProgramEnd::TimedOut;
+        else
+            continue;
+        child.KillGroup();
+        process.waitForFinished(-1);
+        break;
+    }
+    Keep(printed, process.readAll());
+    return endedByUs;
 }
 } // namespace
 
@@ -109,14 +138,7 @@ TProgramResult RunProgram(const QString& program, const QStringList& arguments,
         return result;
     }
     QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setWorkingDirectory(settings.WorkingFolder.isEmpty() ? QFileInfo(program).absolutePath()
-                                                                 : settings.WorkingFolder);
-    process.setProcessEnvironment(Environment(settings.AddedVariables));
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    // A program that reads its input must see its end rather than wait for us.
-    process.setStandardInputFile(QProcess::nullDevice());
+    Configure(process, program, arguments, settings);
     TChildProcess child(process);
     process.start();
     if (!process.waitForStarted(-1)) {
@@ -124,26 +146,17 @@ TProgramResult RunProgram(const QString& program, const QStringList& arguments,
         return result;
     }
     child.Started();
-    const QDeadlineTimer deadline = settings.TimeLimit ? QDeadlineTimer(*settings.TimeLimit)
-                                                       : QDeadlineTimer(QDeadlineTimer::Forever);
     QByteArray printed;
-    while (process.state() != QProcess::NotRunning && !process.waitForFinished(PollMilliseconds)) {
-        Keep(printed, process.readAll());
-        if (process.state() == QProcess::NotRunning)
-            break;
-        if (settings.Stop.IsStopRequested())
-            result.End = TProgramEnd::Stopped;
-        else if (deadline.hasExpired())
-            result.End = TProgramEnd::TimedOut;
-        else
-            continue;
-        child.KillGroup();
-        process.waitForFinished(-1);
-        break;
-    }
-    Keep(printed, process.readAll());
+    const std::optional<TProgramEnd> endedByUs = WaitForEnd(process, child, settings, printed);
     result.Printed = QString::fromUtf8(printed);
-    Finish(process, result);
+    if (endedByUs) {
+        result.End = *endedByUs;
+    } else {
+        result.End = process.exitStatus() == QProcess::CrashExit ? TProgramEnd::Crashed
+                                                                 : TProgramEnd::Exited;
+        // After a crash Qt gives the signal as the exit code.
+        result.Code = process.exitCode();
+    }
     return result;
 }
 
