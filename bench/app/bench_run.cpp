@@ -5,12 +5,14 @@
 // on a busy machine the difference may come out below zero, which means nothing measurable.
 #include "StandIn.h"
 #include "TestHome.h"
+#include "WindowControls.h"
 #include "config/Config.h"
 #include "convert/RunProcess.h"
 #include "i18n/Translate.h"
 #include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -52,8 +54,9 @@ qint64 TimeRun(TFrmMorvane& window)
 {
     QElapsedTimer timer;
     timer.start();
-    window.BtnStart->click();
-    while (!window.BtnStart->isEnabled())
+    auto& start = Control<QAbstractButton>(window, u"BtnStart"_s);
+    start.click();
+    while (!start.isEnabled())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return timer.elapsed();
 }
@@ -104,7 +107,7 @@ int main(int argc, char* argv[])
     qint64 alone = 0;
     for (qsizetype first = 0; first < sources.size(); first += BatchSize) {
         const QStringList batch = sources.mid(first, BatchSize);
-        window.BtnDeleteAllClick();
+        Control<QAction>(window, u"BtnDeleteAll"_s).trigger();
         window.AddFile(batch);
         alone += TimeStandInsAlone(standIn.Folder() + u"/magick"_s, batch, aloneOutputs.path());
         RemoveOutputs(aloneOutputs.path());

@@ -4,7 +4,7 @@
 // turns folder by folder, so that a change in the machine's load falls on both alike; each keeps
 // its best round. Linux only.
 #include "input/FileList.h"
-#include "input/FileListModel.h"
+#include "window/FileListModel.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "HostileFixtures.h"
 #include "TestHome.h"
+#include "WindowControls.h"
 #include "convert/ConvertTools.h"
 #include "convert/Converter.h"
 #include "i18n/Translate.h"
-#include "input/FileListModel.h"
 #include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
@@ -177,10 +177,11 @@ private Q_SLOTS:
         FConnections = 0;
 
         TFrmMorvane window({u"morvane"_s, u"/auto"_s, format, source}, TFrmMorvaneSetup{});
-        QCOMPARE(window.FileList().rowCount(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(window.BtnStart->isEnabled(), 120000);
+        QCOMPARE(FileRows(window).rowCount(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(Control<QAbstractButton>(window, u"BtnStart"_s).isEnabled(),
+                                 120000);
 
-        const QString status = window.FileList().Status(0);
+        const QString status = ShownStatuses(window).value(0);
         QStringList outputs = QDir(pics).entryList(QDir::Files);
         outputs.removeOne(name);
         if (outcome == TOutcome::Fails)

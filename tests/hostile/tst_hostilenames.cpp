@@ -1,8 +1,8 @@
 #include "HostileFixtures.h"
 #include "TestHome.h"
+#include "WindowControls.h"
 #include "convert/ConvertTools.h"
 #include "i18n/Translate.h"
-#include "input/FileListModel.h"
 #include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
@@ -19,20 +19,9 @@ namespace {
 
 const QByteArray Decoy = "a file of the user's that must stay as it is";
 
-QStringList Titles(const TFileListModel& files)
+QAbstractButton& StartButton(const TFrmMorvane& window)
 {
-    QStringList titles;
-    for (int row = 0; row < files.rowCount(); ++row)
-        titles << files.Info(row).Title;
-    return titles;
-}
-
-QStringList Statuses(const TFileListModel& files)
-{
-    QStringList statuses;
-    for (int row = 0; row < files.rowCount(); ++row)
-        statuses << files.Status(row);
-    return statuses;
+    return Control<QAbstractButton>(window, u"BtnStart"_s);
 }
 
 } // namespace
@@ -69,7 +58,7 @@ private:
     {
         TFrmMorvane window(QStringList{u"morvane"_s, u"/auto"_s, u"PNG"_s} + paths,
                            TFrmMorvaneSetup{});
-        QTRY_VERIFY_WITH_TIMEOUT(window.BtnStart->isEnabled(), 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(StartButton(window).isEnabled(), 120000);
     }
 
     // The window's run over `paths`, with `duringRun` called on the main thread once the first
@@ -78,23 +67,24 @@ private:
                                const std::function<void()>& duringRun)
     {
         TFrmMorvane window({u"morvane"_s}, TFrmMorvaneSetup{});
-        window.BtnPNG->setChecked(true);
+        Control<QRadioButton>(window, u"BtnPNG"_s).setChecked(true);
         if (!outputFolder.isEmpty()) {
-            window.ChkPath_2->setText(outputFolder);
-            window.ChkPath_2->setChecked(true);
+            auto& chosenFolder = Control<QRadioButton>(window, u"ChkPath_2"_s);
+            chosenFolder.setText(outputFolder);
+            chosenFolder.setChecked(true);
         }
         window.AddFile(paths);
         bool isCalled = false;
-        connect(&window.FileList(), &QAbstractItemModel::dataChanged, this, [&] {
-            if (!isCalled && window.FileList().Status(0) == u"Success") {
+        connect(&FileRows(window), &QAbstractItemModel::dataChanged, this, [&] {
+            if (!isCalled && ShownStatuses(window).value(0) == u"Success") {
                 isCalled = true;
                 duringRun();
             }
         });
-        window.BtnStartClick();
-        if (!QTest::qWaitFor([&] { return window.BtnStart->isEnabled(); }, 120000))
+        StartButton(window).click();
+        if (!QTest::qWaitFor([&] { return StartButton(window).isEnabled(); }, 120000))
             return {u"the run did not finish"_s};
-        return Statuses(window.FileList());
+        return ShownStatuses(window);
     }
 
 private Q_SLOTS:
@@ -174,11 +164,11 @@ private Q_SLOTS:
 
         // Named on the command line: the walk would list the taken output name as well.
         TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, source}, TFrmMorvaneSetup{});
-        QTRY_VERIFY_WITH_TIMEOUT(window.BtnStart->isEnabled(), 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(StartButton(window).isEnabled(), 120000);
 
-        QCOMPARE(window.FileList().rowCount(), 1);
-        QCOMPARE(window.FileList().Info(0).FileName, source);
-        QCOMPARE(window.FileList().Status(0), status);
+        QCOMPARE(FileRows(window).rowCount(), 1);
+        QCOMPARE(FileRows(window).Info(0).FileName, source);
+        QCOMPARE(ShownStatuses(window).value(0), status);
         const QString output = Pic(stem + (isOutputNameTaken ? u" (1).png"_s : u".png"_s));
         QStringList made = Differences(before, TakeSnapshot(FRoot->path()));
         if (status == u"Success") {
@@ -229,11 +219,11 @@ private Q_SLOTS:
         QVERIFY(QFile::link(u"."_s, Pic(u"itself"_s)));
         TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, Root(u"pics"_s)},
                            TFrmMorvaneSetup{});
-        QTRY_VERIFY_WITH_TIMEOUT(window.BtnStart->isEnabled(), 120000);
-        QStringList titles = Titles(window.FileList());
+        QTRY_VERIFY_WITH_TIMEOUT(StartButton(window).isEnabled(), 120000);
+        QStringList titles = ShownTitles(window);
         titles.sort();
         QCOMPARE(titles, (QStringList{u"inner.jpg"_s, u"top.jpg"_s}));
-        QCOMPARE(Statuses(window.FileList()), (QStringList{u"Success"_s, u"Success"_s}));
+        QCOMPARE(ShownStatuses(window), (QStringList{u"Success"_s, u"Success"_s}));
     }
 
     void fileThatVanishesBeforeItsTurnFails()

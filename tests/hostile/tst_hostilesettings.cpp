@@ -1,5 +1,6 @@
 #include "HostileFixtures.h"
 #include "TestHome.h"
+#include "WindowControls.h"
 #include "i18n/Translate.h"
 #include "window/FrmMorvane.h"
 
@@ -88,10 +89,10 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(ValuesFile(), QFile::ReadOwner));
 
         TFrmMorvane window({u"morvane"_s}, TFrmMorvaneSetup{});
-        QCOMPARE(window.SaveFormat, format);
-        QCOMPARE(window.BtnStart->text(), u"Convert to "_s + format);
-        window.BtnGIF->setChecked(true);
-        QCOMPARE(window.SaveFormat, u"GIF"_s);
+        const auto& start = Control<QAbstractButton>(window, u"BtnStart"_s);
+        QCOMPARE(start.text(), u"Convert to "_s + format);
+        Control<QRadioButton>(window, u"BtnGIF"_s).setChecked(true);
+        QCOMPARE(start.text(), u"Convert to GIF"_s);
 
         // What the store held is still there: as it was, set aside whole, or beside the new format.
         const QByteArray now = ReadFile(damaged);

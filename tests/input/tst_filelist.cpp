@@ -1,9 +1,7 @@
 #include "input/FileList.h"
-#include "input/FileListModel.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,11 +15,11 @@ const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "
 const QByteArray PngBytes = QByteArray::fromHex("89504E470D0A1A0A0000000D") + "rest of it";
 const QByteArray TextBytes = "just some words, no image";
 
-QStringList FileNames(const TFileListModel& list)
+QStringList FileNames(const TPlainFileList& list)
 {
     QStringList names;
-    for (int row = 0; row < list.rowCount(); ++row)
-        names << list.Info(row).FileName;
+    for (const TFileInfo& file : list.Files())
+        names << file.FileName;
     return names;
 }
 
@@ -52,30 +50,26 @@ private:
     QString Root() const { return FDir->path(); }
 
     std::unique_ptr<QTemporaryDir> FDir;
-    std::unique_ptr<TFileListModel> FList;
+    std::unique_ptr<TPlainFileList> FList;
 
 private Q_SLOTS:
     void init()
     {
         FDir = std::make_unique<QTemporaryDir>();
         QVERIFY(FDir->isValid());
-        FList = std::make_unique<TFileListModel>();
+        FList = std::make_unique<TPlainFileList>();
     }
 
-    void a_file_becomes_a_ready_row_with_its_record()
+    void a_file_becomes_a_record()
     {
         const QString path = Write(u"photos/cat.dat"_s);
         AddPath(*FList, path);
 
-        QCOMPARE(FList->rowCount(), 1);
-        const TFileInfo& info = FList->Info(0);
+        QCOMPARE(FList->Files().size(), 1);
+        const TFileInfo& info = FList->Files().constFirst();
         QCOMPARE(info.FileName, path);
         QCOMPARE(info.Title, u"cat.dat"_s);
         QCOMPARE(info.Format, u"JPG"_s);
-        QCOMPARE(FList->data(FList->index(0, TFileListModel::ColumnTitle)).toString(),
-                 u"cat.dat"_s);
-        QCOMPARE(FList->data(FList->index(0, TFileListModel::ColumnFormat)).toString(), u"JPG"_s);
-        QCOMPARE(FList->data(FList->index(0, TFileListModel::ColumnStatus)).toString(), u"준비"_s);
     }
 
     void a_missing_file_with_a_known_extension_is_listed()
@@ -83,7 +77,7 @@ private Q_SLOTS:
         const QString path = Root() + u"/not-there.png"_s;
         AddPath(*FList, path);
         QCOMPARE(FileNames(*FList), QStringList{path});
-        QCOMPARE(FList->Info(0).Format, u"PNG"_s);
+        QCOMPARE(FList->Files().constFirst().Format, u"PNG"_s);
     }
 
     void nothing_is_listed_for_rejected_or_absent_input_data()
@@ -103,7 +97,7 @@ private Q_SLOTS:
         QDir(Root()).mkdir(u"empty"_s);
 
         AddPath(*FList, FDir->filePath(relative));
-        QCOMPARE(FList->rowCount(), 0);
+        QVERIFY(FList->Files().isEmpty());
     }
 
     void an_empty_path_adds_nothing()
@@ -112,7 +106,7 @@ private Q_SLOTS:
         QVERIFY(QDir::setCurrent(Root()));
         Write(u"here.jpg"_s);
         AddPath(*FList, QString());
-        QCOMPARE(FList->rowCount(), 0);
+        QVERIFY(FList->Files().isEmpty());
     }
 
     void a_folder_is_walked_depth_first_with_hidden_files()
@@ -234,60 +228,6 @@ private Q_SLOTS:
         QVERIFY(std::ranges::none_of(listed, [](const QString& name) {
             return name.endsWith(u"/level%1.jpg"_s.arg(MaxFolderDepth + 1));
         }));
-    }
-
-    void removing_rows_keeps_the_others_in_order_data()
-    {
-        QTest::addColumn<QList<int>>("removed");
-        QTest::addColumn<QStringList>("kept");
-        QTest::newRow("none") << QList<int>{}
-                              << QStringList{u"0"_s, u"1"_s, u"2"_s, u"3"_s, u"4"_s};
-        QTest::newRow("scattered, unsorted")
-            << QList<int>{3, 0} << QStringList{u"1"_s, u"2"_s, u"4"_s};
-        QTest::newRow("neighbours and a single one")
-            << QList<int>{1, 2, 4} << QStringList{u"0"_s, u"3"_s};
-        QTest::newRow("repeated") << QList<int>{2, 2}
-                                  << QStringList{u"0"_s, u"1"_s, u"3"_s, u"4"_s};
-        QTest::newRow("all") << QList<int>{4, 3, 2, 1, 0} << QStringList{};
-    }
-    void removing_rows_keeps_the_others_in_order()
-    {
-        QFETCH(QList<int>, removed);
-        QFETCH(QStringList, kept);
-        for (int row = 0; row < 5; ++row)
-            FList->Append({QString::number(row), QString::number(row), u"JPG"_s});
-
-        FList->RemoveRowsAt(removed);
-        QCOMPARE(FileNames(*FList), kept);
-    }
-
-    void a_removed_path_can_be_listed_again()
-    {
-        const QString path = Write(u"again.jpg"_s);
-        AddPath(*FList, path);
-        FList->RemoveRowsAt({0});
-        AddPath(*FList, path);
-        QCOMPARE(FileNames(*FList), QStringList{path});
-
-        FList->Clear();
-        AddPath(*FList, path);
-        QCOMPARE(FileNames(*FList), QStringList{path});
-    }
-
-    void a_status_carries_its_reason_as_a_tool_tip()
-    {
-        FList->Append({u"a.jpg"_s, u"a.jpg"_s, u"JPG"_s});
-        QSignalSpy changed(FList.get(), &TFileListModel::dataChanged);
-        const QModelIndex status = FList->index(0, TFileListModel::ColumnStatus);
-
-        FList->SetStatus(0, u"실패"_s, u"no output was written"_s);
-        QCOMPARE(status.data().toString(), u"실패"_s);
-        QCOMPARE(status.data(Qt::ToolTipRole).toString(), u"no output was written"_s);
-        QVERIFY(!changed.isEmpty());
-        QCOMPARE(changed.constLast().at(0).value<QModelIndex>(), status);
-
-        FList->SetStatus(0, u"준비"_s);
-        QVERIFY(!status.data(Qt::ToolTipRole).isValid());
     }
 };
 

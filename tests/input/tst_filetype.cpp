@@ -182,22 +182,31 @@ private Q_SLOTS:
         QCOMPARE(DetectFileType(path), u"PNG"_s);
     }
 
+    // "\" and a drive's colon end a folder in Windows paths only; elsewhere they are part of a
+    // name, as in a screenshot named after the time it was taken.
     void fileNamePart_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("slashes") << u"/home/u/pic.png"_s << u"pic.png"_s;
-        QTest::newRow("backslashes") << u"C:\\Users\\u\\pic.png"_s << u"pic.png"_s;
-        QTest::newRow("drive-relative") << u"C:pic.png"_s << u"pic.png"_s;
-        QTest::newRow("mixed delimiters") << u"C:\\a/b\\pic.png"_s << u"pic.png"_s;
-        QTest::newRow("bare name") << u"pic.png"_s << u"pic.png"_s;
-        QTest::newRow("trailing delimiter") << u"C:\\photos\\"_s << QString();
+        QTest::addColumn<QString>("onWindows");
+        QTest::addColumn<QString>("elsewhere");
+        QTest::newRow("slashes") << u"/home/u/pic.png"_s << u"pic.png"_s << u"pic.png"_s;
+        QTest::newRow("bare name") << u"pic.png"_s << u"pic.png"_s << u"pic.png"_s;
+        QTest::newRow("trailing slash") << u"/home/u/"_s << QString() << QString();
+        QTest::newRow("backslashes")
+            << u"C:\\Users\\u\\pic.png"_s << u"pic.png"_s << u"C:\\Users\\u\\pic.png"_s;
+        QTest::newRow("drive-relative") << u"C:pic.png"_s << u"pic.png"_s << u"C:pic.png"_s;
+        QTest::newRow("mixed delimiters")
+            << u"C:\\a/b\\pic.png"_s << u"pic.png"_s << u"b\\pic.png"_s;
+        QTest::newRow("trailing backslash") << u"C:\\photos\\"_s << QString() << u"C:\\photos\\"_s;
+        QTest::newRow("time in the name")
+            << u"/shots/shot 10:30.jpg"_s << u"30.jpg"_s << u"shot 10:30.jpg"_s;
     }
     void fileNamePart()
     {
         QFETCH(QString, path);
-        QFETCH(QString, expected);
-        QCOMPARE(FileNamePart(path), expected);
+        QFETCH(QString, onWindows);
+        QFETCH(QString, elsewhere);
+        QCOMPARE(FileNamePart(path), QDir::separator() == u'\\' ? onWindows : elsewhere);
     }
 };
 

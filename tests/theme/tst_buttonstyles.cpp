@@ -36,10 +36,24 @@ private Q_SLOTS:
         const auto family = FindStyleFamily(name);
         QVERIFY(family);
         QCOMPARE(family->FamilyName(), u"Dovrelan"_s);
-        QCOMPARE(family->Classes(), QStringList{u"Primary"_s});
-        QCOMPARE(family->Appearances(), (QStringList{u"Normal"_s, u"Header"_s, u"Outline"_s}));
-        QCOMPARE(family->DefaultStyle().StyleClass, u"Primary"_s);
-        QCOMPARE(family->DefaultStyle().Appearance, u"Normal"_s);
+    }
+
+    // Every appearance the family offers looks different from the others, among them the two
+    // that the window asks for, and its default style is one it offers.
+    void familyOffersDistinctLooks()
+    {
+        const auto family = FindStyleFamily(u"Dovrelan"_s);
+        const QStringList appearances = family->Appearances();
+        QVERIFY(appearances.contains(u"Header"_s));
+        QVERIFY(appearances.contains(u"Outline"_s));
+        for (qsizetype first = 0; first < appearances.size(); ++first) {
+            for (qsizetype second = first + 1; second < appearances.size(); ++second)
+                QVERIFY2(FamilyLooks(family->DefaultStyle().StyleClass, appearances[first]) !=
+                             FamilyLooks(family->DefaultStyle().StyleClass, appearances[second]),
+                         qPrintable(appearances[first] + u" looks like "_s + appearances[second]));
+        }
+        QVERIFY(family->Classes().contains(family->DefaultStyle().StyleClass));
+        QVERIFY(appearances.contains(family->DefaultStyle().Appearance));
     }
 
     void unknownFamilyIsNotFound() { QVERIFY(!FindStyleFamily(u"Primary"_s)); }

@@ -1,8 +1,6 @@
+#include "X11Property.h"
 #include "theme/ThemeHelper.h"
 
-#include <QGuiApplication>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTest>
 #include <QWidget>
 
@@ -16,15 +14,6 @@ enum class TNativeWindow
     MadeWhenShown
 };
 
-QString DarkVariantProperty(WId window)
-{
-    QProcess xprop;
-    xprop.start(u"xprop"_s, {u"-id"_s, QString::number(window), u"_GTK_THEME_VARIANT"_s});
-    if (!xprop.waitForFinished())
-        return {};
-    return QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(TNativeWindow)
@@ -37,10 +26,8 @@ class TThemeX11Test : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        if (QGuiApplication::platformName() != "xcb"_L1)
-            QSKIP("needs an X display (QT_QPA_PLATFORM=xcb)");
-        if (QStandardPaths::findExecutable(u"xprop"_s).isEmpty())
-            QSKIP("needs xprop");
+        if (const char* reason = X11PropertiesUnavailable())
+            QSKIP(reason);
     }
 
     void windowAsksForTheDarkVariant_data()
@@ -60,7 +47,7 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-        QCOMPARE(DarkVariantProperty(window.winId()),
+        QCOMPARE(X11Property(window.winId(), u"_GTK_THEME_VARIANT"_s),
                  u"_GTK_THEME_VARIANT(UTF8_STRING) = \"dark\""_s);
     }
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/FileListModel.h"
+#include "input/FileInfo.h"
 
 #include <QList>
 #include <QString>

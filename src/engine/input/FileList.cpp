@@ -1,6 +1,5 @@
 #include "input/FileList.h"
 
-#include "input/FileListModel.h"
 #include "input/FileType.h"
 
 #include <QDir>
@@ -23,7 +22,7 @@ QString FolderForm(const QString& path)
 class TFolderWalk
 {
 public:
-    explicit TFolderWalk(TFileListModel& list) : FList(list) {}
+    explicit TFolderWalk(TFileSink& list) : FList(list) {}
 
     void Add(const QString& path)
     {
@@ -55,14 +54,14 @@ private:
         FOpenFolders.removeLast();
     }
 
-    TFileListModel& FList;
+    TFileSink& FList;
     // Canonical paths of the folders from the walk's root down to the one being read.
     QStringList FOpenFolders;
 };
 
 } // namespace
 
-void AddPath(TFileListModel& list, const QString& path)
+void AddPath(TFileSink& list, const QString& path)
 {
     // An empty path would otherwise become the file system's root.
     if (path.isEmpty())
@@ -70,7 +69,18 @@ void AddPath(TFileListModel& list, const QString& path)
     TFolderWalk(list).Add(path);
 }
 
-void AddListItem(TFileListModel& list, const QString& path)
+bool TPlainFileList::Contains(const QString& fileName) const
+{
+    return FFileNames.contains(fileName);
+}
+
+void TPlainFileList::Append(TFileInfo info)
+{
+    FFileNames.insert(info.FileName);
+    FFiles.append(std::move(info));
+}
+
+void AddListItem(TFileSink& list, const QString& path)
 {
     if (list.Contains(path))
         return;

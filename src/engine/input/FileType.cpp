@@ -3,6 +3,8 @@
 #include "base/AsciiCase.h"
 #include "input/FileProbe.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <array>
 #include <span>
@@ -139,7 +141,10 @@ QString DetectFileType(const QString& path)
 
 QString FileNamePart(const QString& path)
 {
-    const qsizetype delimiter =
-        std::max({path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
+    qsizetype delimiter = path.lastIndexOf(u'/');
+    // Windows paths also end a folder at "\" and at a drive's colon; elsewhere those are
+    // ordinary characters of a name ("shot 10:30.jpg").
+    if (QDir::separator() == u'\\')
+        delimiter = std::max({delimiter, path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
     return path.mid(delimiter + 1);
 }

@@ -7,5 +7,6 @@
 // 12 bytes and keeps nothing open. Any thread.
 QString DetectFileType(const QString& path);
 
-// The file name without its folder: the text after the last "/", "\" or drive colon.
+// The file name without its folder: the text after the last delimiter of the platform's paths,
+// "/" everywhere, and on Windows also "\" and a drive's colon.
 QString FileNamePart(const QString& path);

@@ -32,13 +32,10 @@ void PrintLine(std::FILE* stream, const QString& line)
 // Every acceptable file at or below the paths, in walk order, each path text once.
 QList<TFileInfo> CollectInputs(const QStringList& paths)
 {
-    TFileListModel list;
+    TPlainFileList list;
     for (const QString& path : paths)
         AddPath(list, path);
-    QList<TFileInfo> inputs;
-    for (int row = 0; row < list.rowCount(); ++row)
-        inputs << list.Info(row);
-    return inputs;
+    return list.Files();
 }
 
 // Ctrl+C, kill's default and a closed terminal. The outside programs run in sessions of their own,

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "convert/ConvertTools.h"
-#include "input/FileListModel.h"
+#include "input/FileInfo.h"
 
 #include <QList>
 #include <QString>

@@ -1,15 +1,21 @@
 #include "i18n/Translate.h"
+#include "morvane/ProgramArguments.h"
 #include "theme/DovrelanButtonStyles.h"
 #include "window/FrmMorvane.h"
 
 #include <QApplication>
 
+#include <algorithm>
+
 int main(int argc, char* argv[])
 {
     RegisterDovrelanButtonStyles();
     LoadTranslations();
-    QApplication application(argc, argv);
-    TFrmMorvane window(QApplication::arguments());
+    const QStringList arguments = ProgramArguments(argc, argv);
+    // Qt sees the program's path only: every word after it is the program's own.
+    int qtArgc = std::min(argc, 1);
+    QApplication application(qtArgc, argv);
+    TFrmMorvane window(arguments);
     window.show();
     application.exec();
     return 0;

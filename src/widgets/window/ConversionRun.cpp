@@ -1,29 +1,33 @@
 #include "window/ConversionRun.h"
 
 #include "convert/Converter.h"
-#include "i18n/Translate.h"
-#include "window/FrmMorvane.h"
+#include "window/RunHost.h"
 
-#include <QProgressBar>
 #include <QThread>
 
 #include <exception>
 
 using namespace Qt::StringLiterals;
 
-void TConversionRun::Start(TFrmMorvane* window, const QString& toolFolder)
+TConversionRun* TConversionRun::Start(TRunHost& host, const QString& toolFolder)
 {
-    auto* run = new TConversionRun(window, toolFolder, window->FileList().rowCount());
+    auto* run = new TConversionRun(host, toolFolder, host.Rows().rowCount());
     QThread* worker = QThread::create([run] { run->Work(); });
     worker->setObjectName(u"ConversionRun"_s);
     connect(worker, &QThread::finished, run, &QObject::deleteLater);
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
+    return run;
 }
 
-TConversionRun::TConversionRun(TFrmMorvane* window, QString toolFolder, int rowCount)
-    : FWindow(window), FToolFolder(std::move(toolFolder)), FRowCount(rowCount)
+TConversionRun::TConversionRun(TRunHost& host, QString toolFolder, int rowCount)
+    : FHost(&host), FToolFolder(std::move(toolFolder)), FRowCount(rowCount)
 {}
+
+void TConversionRun::Detach()
+{
+    FHost = nullptr;
+}
 
 void TConversionRun::Work()
 {
@@ -32,7 +36,7 @@ void TConversionRun::Work()
     for (I = 0; I < FRowCount; ++I) {
         if (!OnMainThread([this] { RowStep(); }))
             return;
-        if (Stat != TranslateText(u"준비"_s))
+        if (Stat != TRowStatus::Ready)
             continue;
         if (!OnMainThread([this] { ConvertingStep(); }))
             return;
@@ -40,51 +44,51 @@ void TConversionRun::Work()
         if (!OnMainThread([this] { ResultStep(); }))
             return;
     }
-    OnMainThread([this] { FWindow->FinishRun(); });
+    OnMainThread([this] { Q_EMIT Finished(); });
 }
 
 bool TConversionRun::OnMainThread(const std::function<void()>& step)
 {
     // The main thread would wait for itself.
     Q_ASSERT(QThread::currentThread() != thread());
-    bool windowIsThere = false;
+    bool hostIsThere = false;
     QMetaObject::invokeMethod(
         this,
         [&] {
-            if (!FWindow)
+            if (!FHost)
                 return;
-            windowIsThere = true;
+            hostIsThere = true;
             step();
         },
         Qt::BlockingQueuedConnection);
-    return windowIsThere;
+    return hostIsThere;
 }
 
 void TConversionRun::RowStep()
 {
-    const TFileListModel& files = FWindow->FileList();
-    FHasRow = I < files.rowCount();
+    const TFileListModel& rows = FHost->Rows();
+    FHasRow = I < rows.rowCount();
     if (FHasRow) {
-        Info = files.Info(I);
-        Stat = files.Status(I);
+        Info = rows.Info(I);
+        Stat = rows.Status(I);
     } else {
-        Stat = TranslateText(u"실패"_s);
+        Stat = TRowStatus::Failed;
     }
-    FWindow->ProgressBar->setValue(I);
+    FHost->ShowProgress(I);
 }
 
 void TConversionRun::ConvertingStep()
 {
-    FWindow->FileList().SetStatus(I, TranslateText(u"변환"_s));
-    FOptions = FWindow->ConvertOptions();
+    FHost->Rows().SetStatus(I, TRowStatus::Converting);
+    FOptions = FHost->OptionsForNextFile();
 }
 
 void TConversionRun::ResultStep()
 {
     if (!FHasRow)
         return;
-    FWindow->FileList().SetStatus(I, TranslateText(Succ ? u"성공"_s : u"실패"_s),
-                                  Succ ? QString() : FReason);
+    FHost->Rows().SetStatus(I, Succ ? TRowStatus::Succeeded : TRowStatus::Failed,
+                            Succ ? QString() : FReason);
 }
 
 // Any error inside the engine fails this row only; the run goes on.

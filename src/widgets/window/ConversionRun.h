@@ -2,40 +2,50 @@
 
 #include "convert/ConvertOptions.h"
 #include "convert/ConvertTools.h"
-#include "input/FileListModel.h"
+#include "input/FileInfo.h"
+#include "window/FileListModel.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
 
-class TFrmMorvane;
+class TRunHost;
 
-// One conversion run over the window's file list: a worker thread converts the rows from first to
-// last and hands each step that reads or writes the window to the main thread, waiting for it.
-// It ends early, converting nothing more, if the window goes away. Start it on the main thread;
-// it frees itself when its worker ends.
+// One conversion run over the host's rows: a worker thread converts the Ready rows from first to
+// last and hands each step that reads or writes the host to the main thread, waiting for it.
+// Finished is emitted on the main thread after the last row. A host that goes away first calls
+// Detach(); the run then converts nothing more and ends without Finished. Created on the main
+// thread by Start; it frees itself when its worker ends.
 class TConversionRun : public QObject
 {
     Q_OBJECT
 
 public:
-    // `toolFolder` holds the outside programs; empty finds the installed ones.
-    static void Start(TFrmMorvane* window, const QString& toolFolder);
+    // `toolFolder` holds the outside programs; empty finds the installed ones. Each step of the
+    // worker waits for the main thread's event loop, so the caller may connect to Finished after
+    // Start has returned.
+    static TConversionRun* Start(TRunHost& host, const QString& toolFolder);
+
+    // The host is gone: no step touches it again. Main thread.
+    void Detach();
+
+Q_SIGNALS:
+    void Finished();
 
 private:
-    TConversionRun(TFrmMorvane* window, QString toolFolder, int rowCount);
+    TConversionRun(TRunHost& host, QString toolFolder, int rowCount);
 
     void Work();
-    // Runs `step` on the main thread and waits; false, without running it, once the window is gone.
+    // Runs `step` on the main thread and waits; false, without running it, once the host is gone.
     bool OnMainThread(const std::function<void()>& step);
     void RowStep();
     void ConvertingStep();
     void ResultStep();
     void Convert();
 
-    QPointer<TFrmMorvane> FWindow;
+    // Main thread only.
+    TRunHost* FHost;
     const QString FToolFolder;
     const int FRowCount;
     // Found on the worker: finding them may start programs.
@@ -45,7 +55,7 @@ private:
     int I = 0;
     bool FHasRow = false;
     TFileInfo Info;
-    QString Stat;
+    TRowStatus Stat = TRowStatus::Failed;
     TConvertOptions FOptions;
     bool Succ = false;
     QString FReason;

@@ -1,12 +1,13 @@
+#include "StandIn.h"
 #include "TestHome.h"
+#include "WindowControls.h"
 #include "base/MorvaneBuild.h"
 #include "config/Config.h"
-#include "controls/ActivityIndicator.h"
-#include "controls/LogoImage.h"
 #include "controls/SpinEdit.h"
 #include "desktop/FolderDialog.h"
 #include "i18n/Translate.h"
 #include "window/FrmMorvane.h"
+#include "window/SettingsPage.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -20,7 +21,6 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -35,6 +35,7 @@ namespace {
 
 const QString SettingsPath = u"Dovrelan\\Morvane"_s;
 const QStringList NoArguments = {u"morvane"_s};
+const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
 const QStringList OptionNames = {u"format"_s,   u"savepath"_s, u"save"_s,
                                  u"resize_w"_s, u"width"_s,    u"quality"_s};
 
@@ -85,23 +86,47 @@ QStringList StoredNames()
     return names;
 }
 
-QString CheckedName(const QList<QRadioButton*>& buttons)
+QString CheckedName(const TFrmMorvane& window, const QStringList& buttons)
 {
-    for (const QRadioButton* button : buttons)
-        if (button->isChecked())
-            return button->objectName();
+    for (const QString& name : buttons)
+        if (Control<QRadioButton>(window, name).isChecked())
+            return name;
     return {};
 }
 
 QString CheckedFormat(const TFrmMorvane& window)
 {
-    return CheckedName(
-        {window.BtnJPG, window.BtnPNG, window.BtnGIF, window.BtnWEBP, window.BtnTIFF});
+    return CheckedName(window, {u"BtnJPG"_s, u"BtnPNG"_s, u"BtnGIF"_s, u"BtnWEBP"_s, u"BtnTIFF"_s});
 }
 
 QString CheckedPath(const TFrmMorvane& window)
 {
-    return CheckedName({window.ChkPath_1, window.ChkPath_2});
+    return CheckedName(window, {u"ChkPath_1"_s, u"ChkPath_2"_s});
+}
+
+QAbstractButton& StartButton(const TFrmMorvane& window)
+{
+    return Control<QAbstractButton>(window, u"BtnStart"_s);
+}
+
+QRadioButton& ChosenFolderButton(const TFrmMorvane& window)
+{
+    return Control<QRadioButton>(window, u"ChkPath_2"_s);
+}
+
+TSpinEdit& SpinEdit(const TFrmMorvane& window, const QString& name)
+{
+    return Control<TSpinEdit>(window, name);
+}
+
+int ShownCard(const TFrmMorvane& window)
+{
+    return Control<QStackedWidget>(window, u"PnlMain"_s).currentIndex();
+}
+
+bool TakesDrops(const TFrmMorvane& window)
+{
+    return Control<QTreeView>(window, u"ListFile"_s).viewport()->acceptDrops();
 }
 
 QString DesktopMorvane()
@@ -131,6 +156,15 @@ class TFrmMorvaneTest : public QObject
 private:
     std::unique_ptr<TTestHome> FHome;
 
+    QString WriteJpeg(const QString& name) const
+    {
+        const QString path = FHome->Root() + u'/' + name;
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(JpegBytes) != JpegBytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
 private Q_SLOTS:
     void initTestCase() { LoadTranslations(); }
 
@@ -146,19 +180,18 @@ private Q_SLOTS:
     {
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
-        QCOMPARE(window.SaveFormat, u"JPG"_s);
         QCOMPARE(CheckedFormat(window), u"BtnJPG"_s);
-        QCOMPARE(window.BtnStart->text(), u"Convert to JPG"_s);
+        QCOMPARE(StartButton(window).text(), u"Convert to JPG"_s);
         QCOMPARE(CheckedPath(window), u"ChkPath_1"_s);
-        QCOMPARE(window.ChkPath_2->text(), DesktopMorvane());
-        QVERIFY(!window.ChkWidth->isChecked());
-        QVERIFY(!window.EditWidth->isEnabled());
-        QCOMPARE(window.EditWidth->Value(), 540);
-        QCOMPARE(window.EditQuality->Value(), 75);
-        QCOMPARE(window.PnlMain->currentIndex(), 0);
-        QVERIFY(window.BtnHome->isChecked());
-        QVERIFY(window.Indicator->isHidden());
-        QVERIFY(window.ProgressBar->isHidden());
+        QCOMPARE(ChosenFolderButton(window).text(), DesktopMorvane());
+        QVERIFY(!Control<QCheckBox>(window, u"ChkWidth"_s).isChecked());
+        QVERIFY(!SpinEdit(window, u"EditWidth"_s).isEnabled());
+        QCOMPARE(SpinEdit(window, u"EditWidth"_s).Value(), 540);
+        QCOMPARE(SpinEdit(window, u"EditQuality"_s).Value(), 75);
+        QCOMPARE(ShownCard(window), 0);
+        QVERIFY(Control<QAbstractButton>(window, u"BtnHome"_s).isChecked());
+        QVERIFY(Control(window, u"Indicator"_s).isHidden());
+        QVERIFY(Control(window, u"ProgressBar"_s).isHidden());
 
         QCOMPARE(StoredNames(), (QStringList{u"format"_s, u"save"_s}));
         QCOMPARE(Stored(u"format"_s, QString()), QVariant(u"JPG"_s));
@@ -227,15 +260,14 @@ private Q_SLOTS:
 
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
-        QCOMPARE(window.SaveFormat, format);
-        QCOMPARE(window.BtnStart->text(), u"Convert to "_s + format);
+        QCOMPARE(StartButton(window).text(), u"Convert to "_s + format);
         QCOMPARE(CheckedFormat(window), checkedFormat);
         QCOMPARE(CheckedPath(window), checkedPath);
-        QCOMPARE(window.ChkWidth->isChecked(), resize);
-        QCOMPARE(window.EditWidth->isEnabled(), resize);
-        QCOMPARE(window.EditWidth->Value(), width);
-        QCOMPARE(window.EditWidth->text(), QString::number(width));
-        QCOMPARE(window.EditQuality->Value(), quality);
+        QCOMPARE(Control<QCheckBox>(window, u"ChkWidth"_s).isChecked(), resize);
+        QCOMPARE(SpinEdit(window, u"EditWidth"_s).isEnabled(), resize);
+        QCOMPARE(SpinEdit(window, u"EditWidth"_s).Value(), width);
+        QCOMPARE(SpinEdit(window, u"EditWidth"_s).text(), QString::number(width));
+        QCOMPARE(SpinEdit(window, u"EditQuality"_s).Value(), quality);
         for (auto value = storedAfter.cbegin(); value != storedAfter.cend(); ++value)
             QCOMPARE(Stored(value.key(), value.value()), value.value());
     }
@@ -247,7 +279,7 @@ private Q_SLOTS:
 
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
-        QCOMPARE(window.ChkPath_2->text(), folder);
+        QCOMPARE(ChosenFolderButton(window).text(), folder);
         QCOMPARE(CheckedPath(window), u"ChkPath_1"_s);
     }
 
@@ -283,51 +315,60 @@ private Q_SLOTS:
         TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, u"a.txt"_s}, TFrmMorvaneSetup{});
 
         // The controls not reached keep their initial state and start-up goes on.
-        QCOMPARE(window.ChkPath_2->text(), savePath);
-        QCOMPARE(window.EditWidth->Value(), width);
-        QCOMPARE(window.EditQuality->Value(), 75);
+        QCOMPARE(ChosenFolderButton(window).text(), savePath);
+        QCOMPARE(SpinEdit(window, u"EditWidth"_s).Value(), width);
+        QCOMPARE(SpinEdit(window, u"EditQuality"_s).Value(), 75);
         QCOMPARE(CheckedPath(window), QString());
         QCOMPARE(CheckedFormat(window), QString());
-        QVERIFY(window.AutoMode);
-        QCOMPARE(window.SaveFormat, u"PNG"_s);
+        QVERIFY(!TakesDrops(window));
+        QCOMPARE(StartButton(window).text(), u"Convert to PNG"_s);
 
-        window.SaveFormat.clear();
+        auto& options = Control<TSettingsPage>(window, u"PnlSetting"_s);
+        options.ReplaceFormat(QString());
         try {
-            window.LoadSettings();
+            options.LoadSettings();
             QFAIL("LoadSettings did not end with the store's error");
         } catch (const TConfigError& error) {
             QCOMPARE(error.Message(), message);
         }
-        QCOMPARE(window.SaveFormat, format);
+        QCOMPARE(options.SaveFormat(), format);
     }
 
     void formatChoice_data()
     {
         QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("format");
 
-        QTest::newRow("menu PNG") << u"ChkPNG"_s << u"PNG"_s;
-        QTest::newRow("menu TIFF") << u"ChkTIFF"_s << u"TIFF"_s;
-        QTest::newRow("menu JPG") << u"ChkJPG"_s << u"JPG"_s;
-        QTest::newRow("button GIF") << u"BtnGIF"_s << u"GIF"_s;
-        QTest::newRow("button WEBP") << u"BtnWEBP"_s << u"WEBP"_s;
+        QTest::newRow("menu PNG") << u"ChkPNG"_s << u"PNG"_s << u"PNG"_s;
+        QTest::newRow("menu TIFF") << u"ChkTIFF"_s << u"TIFF"_s << u"TIFF"_s;
+        QTest::newRow("menu JPG") << u"ChkJPG"_s << u"JPG"_s << u"JPG"_s;
+        QTest::newRow("button GIF") << u"BtnGIF"_s << u"GIF"_s << u"GIF"_s;
+        QTest::newRow("button WEBP") << u"BtnWEBP"_s << u"WEBP"_s << u"WEBP"_s;
+        // Some desktops give every menu item and button an accelerator of their own.
+        QTest::newRow("menu PNG, accelerator added") << u"ChkPNG"_s << u"&PNG"_s << u"PNG"_s;
+        QTest::newRow("button GIF, accelerator added") << u"BtnGIF"_s << u"G&IF"_s << u"GIF"_s;
     }
     void formatChoice()
     {
         QFETCH(QString, sender);
+        QFETCH(QString, caption);
         QFETCH(QString, format);
         // No format button is checked, so every choice is a change.
         Store({{u"format"_s, u"jpg"_s}});
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
-        if (auto* item = window.PopSave->findChild<QAction*>(sender))
+        if (auto* item = window.findChild<QAction*>(sender)) {
+            item->setText(caption);
             item->trigger();
-        else
-            window.findChild<QAbstractButton*>(sender)->click();
+        } else {
+            auto& button = Control<QAbstractButton>(window, sender);
+            button.setText(caption);
+            button.click();
+        }
 
-        QCOMPARE(window.SaveFormat, format);
         QCOMPARE(CheckedFormat(window), u"Btn"_s + format);
-        QCOMPARE(window.BtnStart->text(), u"Convert to "_s + format);
+        QCOMPARE(StartButton(window).text(), u"Convert to "_s + format);
         QCOMPARE(Stored(u"format"_s, QString()), QVariant(format));
     }
 
@@ -373,10 +414,11 @@ private Q_SLOTS:
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        window.BtnConfig->click();
-        QLineEdit* text = window.EditQuality->findChild<QLineEdit*>();
-        window.EditQuality->setFocus();
-        QTRY_VERIFY(window.EditQuality->hasFocus());
+        Control<QAbstractButton>(window, u"BtnConfig"_s).click();
+        TSpinEdit& quality = SpinEdit(window, u"EditQuality"_s);
+        QLineEdit* text = quality.findChild<QLineEdit*>();
+        quality.setFocus();
+        QTRY_VERIFY(quality.hasFocus());
 
         text->selectAll();
         QTest::keyClick(text, Qt::Key_Backspace);
@@ -389,9 +431,9 @@ private Q_SLOTS:
         QTest::keyClick(text, Qt::Key_Backspace);
         QCOMPARE(Stored(u"quality"_s, 0), QVariant(8));
 
-        window.ChkPath_1->setFocus();
+        Control(window, u"ChkPath_1"_s).setFocus();
 
-        QTRY_VERIFY(!window.EditQuality->hasFocus());
+        QTRY_VERIFY(!quality.hasFocus());
         QCOMPARE(text->text(), u"40"_s);
         QCOMPARE(Stored(u"quality"_s, 0), QVariant(40));
     }
@@ -399,15 +441,17 @@ private Q_SLOTS:
     void widthOption()
     {
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
+        auto& resize = Control<QCheckBox>(window, u"ChkWidth"_s);
+        TSpinEdit& width = SpinEdit(window, u"EditWidth"_s);
 
-        window.ChkWidth->click();
-        QVERIFY(window.EditWidth->isEnabled());
+        resize.click();
+        QVERIFY(width.isEnabled());
         QCOMPARE(Stored(u"resize_w"_s, true), QVariant(true));
-        window.EditWidth->stepBy(1);
+        width.stepBy(1);
         QCOMPARE(Stored(u"width"_s, 0), QVariant(541));
 
-        window.ChkWidth->click();
-        QVERIFY(!window.EditWidth->isEnabled());
+        resize.click();
+        QVERIFY(!width.isEnabled());
         QCOMPARE(Stored(u"resize_w"_s, true), QVariant(false));
     }
 
@@ -426,7 +470,7 @@ private Q_SLOTS:
         Store({{u"save"_s, 3 - save}});
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
-        window.findChild<QRadioButton*>(button)->click();
+        Control<QRadioButton>(window, button).click();
 
         QCOMPARE(Stored(u"save"_s, 0), QVariant(save));
     }
@@ -453,10 +497,10 @@ private Q_SLOTS:
             return confirmed;
         });
 
-        window.BtnSaveDir->click();
+        Control<QAbstractButton>(window, u"BtnSaveDir"_s).click();
 
         QCOMPARE(startedAt, u"/stored/folder"_s);
-        QCOMPARE(window.ChkPath_2->text(), caption);
+        QCOMPARE(ChosenFolderButton(window).text(), caption);
         QCOMPARE(Stored(u"savepath"_s, QString()), QVariant(caption));
         QCOMPARE(CheckedPath(window), u"ChkPath_1"_s);
     }
@@ -534,22 +578,31 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
         for (const QString& name : clicks)
-            QTest::mouseClick(window.findChild<QWidget*>(name), Qt::LeftButton);
+            QTest::mouseClick(&Control(window, name), Qt::LeftButton);
 
-        QCOMPARE(window.PnlMain->currentIndex(), card);
-        QCOMPARE(window.BtnHome->isChecked(), card == 0);
-        QCOMPARE(window.BtnConfig->isChecked(), card == 1);
+        QCOMPARE(ShownCard(window), card);
+        QCOMPARE(Control<QAbstractButton>(window, u"BtnHome"_s).isChecked(), card == 0);
+        QCOMPARE(Control<QAbstractButton>(window, u"BtnConfig"_s).isChecked(), card == 1);
     }
 
-    void senderNameIgnoresCase()
+    // A header button pressed from the keyboard does what a click does.
+    void headerButtonsAnswerTheKeyboard()
     {
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
-        QObject sender;
-        sender.setObjectName(u"BTNCONFIG"_s);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto& config = Control<QAbstractButton>(window, u"BtnConfig"_s);
+        auto& home = Control<QAbstractButton>(window, u"BtnHome"_s);
 
-        window.BtnHomeClick(&sender);
+        config.setFocus();
+        QTest::keyClick(&config, Qt::Key_Space);
+        QCOMPARE(ShownCard(window), 1);
+        QVERIFY(config.isChecked() && !home.isChecked());
 
-        QCOMPARE(window.PnlMain->currentIndex(), 1);
+        home.setFocus();
+        QTest::keyClick(&home, Qt::Key_Space);
+        QCOMPARE(ShownCard(window), 0);
+        QVERIFY(home.isChecked() && !config.isChecked());
     }
 
     void logoOpensTheProductPage()
@@ -560,7 +613,7 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-        QTest::mouseClick(window.ImgLogo, Qt::LeftButton);
+        QTest::mouseClick(&Control(window, u"ImgLogo"_s), Qt::LeftButton);
         QDesktopServices::unsetUrlHandler(u"https"_s);
 
         const QString version = u"%1.%2.%3.%4"_s.arg(MorvaneBuild::VersionMajor)
@@ -573,7 +626,7 @@ private Q_SLOTS:
                  QUrl(QString::fromUtf8(MorvaneBuild::ProductUrl)));
         QVERIFY(opened.path().endsWith(u"/morvane"_s));
         QCOMPARE(opened.query(), u"v="_s + version);
-        QCOMPARE(window.PnlMain->currentIndex(), 0);
+        QCOMPARE(ShownCard(window), 0);
     }
 
     void versionLineClickLeavesNoFocus()
@@ -581,36 +634,44 @@ private Q_SLOTS:
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        window.BtnConfig->click();
-        window.ChkPath_1->setFocus();
-        QTRY_VERIFY(window.ChkPath_1->hasFocus());
+        Control<QAbstractButton>(window, u"BtnConfig"_s).click();
+        QWidget& besideTheSource = Control(window, u"ChkPath_1"_s);
+        besideTheSource.setFocus();
+        QTRY_VERIFY(besideTheSource.hasFocus());
+        auto& versionLine = Control<QLineEdit>(window, u"EditInfo"_s);
 
-        QTest::mouseClick(window.EditInfo, Qt::LeftButton);
+        QTest::mouseClick(&versionLine, Qt::LeftButton);
 
         QCOMPARE(QApplication::focusWidget(), nullptr);
-        QVERIFY(!window.EditInfo->hasSelectedText());
+        QVERIFY(!versionLine.hasSelectedText());
     }
 
     void closing_data()
     {
-        QTest::addColumn<bool>("startEnabled");
-        QTest::newRow("idle") << true;
-        QTest::newRow("during a run") << false;
+        QTest::addColumn<bool>("duringRun");
+        QTest::newRow("idle") << false;
+        QTest::newRow("during a run") << true;
     }
     void closing()
     {
-        QFETCH(bool, startEnabled);
-        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
-        // Missing files with a known extension are listed.
-        window.AddFile({u"/nowhere/a.jpg"_s, u"/nowhere/b.jpg"_s});
+        QFETCH(bool, duringRun);
+        TStandIn standIn;
+        standIn.SetWaitsForGate(u"magick"_s);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{standIn.Folder(), {}});
+        window.AddFile({WriteJpeg(u"a.jpg"_s), WriteJpeg(u"b.jpg"_s)});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.BtnStart->setEnabled(startEnabled);
+        if (duringRun) {
+            StartButton(window).click();
+            QTRY_COMPARE(ShownStatuses(window).constFirst(), u"Convert"_s);
+        }
 
-        QCOMPARE(window.close(), startEnabled);
+        QCOMPARE(window.close(), !duringRun);
 
-        QCOMPARE(window.isVisible(), !startEnabled);
-        QCOMPARE(window.ListFile->model()->rowCount(), startEnabled ? 0 : 2);
+        QCOMPARE(window.isVisible(), duringRun);
+        QCOMPARE(FileRows(window).rowCount(), duringRun ? 2 : 0);
+        standIn.OpenGate();
+        QTRY_VERIFY(StartButton(window).isEnabled());
     }
 
     void windowTexts_data()
@@ -668,27 +729,35 @@ private Q_SLOTS:
 
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
-        const QAbstractItemModel* columns = window.ListFile->model();
-        const QStringList shown = {window.BtnHome->text(),
-                                   window.BtnConfig->text(),
-                                   columns->headerData(0, Qt::Horizontal).toString(),
-                                   columns->headerData(1, Qt::Horizontal).toString(),
-                                   columns->headerData(2, Qt::Horizontal).toString(),
-                                   window.GrpOutput->title(),
-                                   window.GrpOption->title(),
-                                   window.Label1->text(),
-                                   window.LblResize->text(),
-                                   window.LblQuality->text(),
-                                   window.ChkPath_1->text(),
-                                   window.ChkWidth->text(),
-                                   window.BtnDelete->text(),
-                                   window.BtnDeleteAll->text(),
-                                   window.BtnStart->text(),
-                                   window.EditInfo->text()};
+        const QAbstractItemModel& columns = FileRows(window);
+        const auto text = [&window](const QString& name) {
+            return Control<QAbstractButton>(window, name).text();
+        };
+        const auto label = [&window](const QString& name) {
+            return Control<QLabel>(window, name).text();
+        };
+        const auto item = [&window](const QString& name) {
+            return Control<QAction>(window, name).text();
+        };
+        const QStringList shown = {text(u"BtnHome"_s),
+                                   text(u"BtnConfig"_s),
+                                   columns.headerData(0, Qt::Horizontal).toString(),
+                                   columns.headerData(1, Qt::Horizontal).toString(),
+                                   columns.headerData(2, Qt::Horizontal).toString(),
+                                   Control<QGroupBox>(window, u"GrpOutput"_s).title(),
+                                   Control<QGroupBox>(window, u"GrpOption"_s).title(),
+                                   label(u"Label1"_s),
+                                   label(u"LblResize"_s),
+                                   label(u"LblQuality"_s),
+                                   text(u"ChkPath_1"_s),
+                                   text(u"ChkWidth"_s),
+                                   item(u"BtnDelete"_s),
+                                   item(u"BtnDeleteAll"_s),
+                                   text(u"BtnStart"_s),
+                                   Control<QLineEdit>(window, u"EditInfo"_s).text()};
         QCOMPARE(shown, texts);
         QCOMPARE(window.windowTitle(), u"Morvane"_s);
-        QCOMPARE(QGuiApplication::applicationDisplayName(), u"Morvane"_s);
-        QCOMPARE(window.EditQuality->toolTip(), u"손실 압축시 적용"_s);
+        QCOMPARE(SpinEdit(window, u"EditQuality"_s).toolTip(), u"손실 압축시 적용"_s);
     }
 
     void startCaptionFits_data()
@@ -710,11 +779,11 @@ private Q_SLOTS:
 
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
 
-        const QString caption = window.BtnStart->text();
+        const QAbstractButton& start = StartButton(window);
+        const QString caption = start.text();
         QVERIFY(caption.contains(format));
-        QVERIFY(QFontMetrics(window.BtnStart->font()).horizontalAdvance(caption) <
-                window.BtnStart->width());
-        QVERIFY(window.BtnStart->font().pixelSize() >= 8);
+        QVERIFY(QFontMetrics(start.font()).horizontalAdvance(caption) < start.width());
+        QVERIFY(start.font().pixelSize() >= 8);
     }
 
     void commandLine_data()
@@ -745,9 +814,9 @@ private Q_SLOTS:
 
         TFrmMorvane window(QStringList{u"morvane"_s} + arguments, TFrmMorvaneSetup{});
 
-        QCOMPARE(window.AutoMode, autoMode);
-        QCOMPARE(window.SaveFormat, format);
-        QCOMPARE(window.BtnStart->text(), u"Convert to "_s + format);
+        // Automatic mode takes no drops.
+        QCOMPARE(TakesDrops(window), !autoMode);
+        QCOMPARE(StartButton(window).text(), u"Convert to "_s + format);
         // The command line's format is neither stored nor shown on the format buttons.
         QCOMPARE(CheckedFormat(window), u"BtnJPG"_s);
         QCOMPARE(Stored(u"format"_s, QString()), QVariant(u"JPG"_s));

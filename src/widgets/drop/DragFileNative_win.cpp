@@ -1,13 +1,13 @@
 #include "drop/DragFileNative.h"
 
-#ifdef Q_OS_WIN
-
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QWidget>
 
-#include <shellapi.h>
 #include <windows.h>
+
+// Needs the types of windows.h.
+#include <shellapi.h>
 
 #include <vector>
 
@@ -92,12 +92,3 @@ std::unique_ptr<TNativeDropReceiver> TNativeDropReceiver::Attach(QWidget* target
 {
     return std::make_unique<TWindowsDropReceiver>(target, std::move(dropProc));
 }
-
-#else
-
-std::unique_ptr<TNativeDropReceiver> TNativeDropReceiver::Attach(QWidget*, TDropProc)
-{
-    return nullptr;
-}
-
-#endif

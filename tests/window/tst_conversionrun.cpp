@@ -1,9 +1,8 @@
 #include "StandIn.h"
 #include "TestHome.h"
+#include "WindowControls.h"
 #include "config/Config.h"
-#include "controls/ActivityIndicator.h"
 #include "i18n/Translate.h"
-#include "input/FileListModel.h"
 #include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
@@ -89,36 +88,50 @@ private:
         return std::make_unique<TFrmMorvane>(arguments, TFrmMorvaneSetup{FStandIn->Folder(), {}});
     }
 
-    static TFileListModel& Files(TFrmMorvane& window) { return window.FileList(); }
+    static TFileListModel& Files(TFrmMorvane& window) { return FileRows(window); }
+    static QStringList Statuses(TFrmMorvane& window) { return ShownStatuses(window); }
+    static QStringList Titles(TFrmMorvane& window) { return ShownTitles(window); }
 
-    static QStringList Statuses(TFrmMorvane& window)
+    static QAbstractButton& Button(const TFrmMorvane& window, const QString& name)
     {
-        QStringList statuses;
-        for (int row = 0; row < Files(window).rowCount(); ++row)
-            statuses << Files(window).Status(row);
-        return statuses;
+        return Control<QAbstractButton>(window, name);
     }
-
-    static QStringList Titles(TFrmMorvane& window)
+    static QAbstractButton& Start(const TFrmMorvane& window)
     {
-        QStringList titles;
-        for (int row = 0; row < Files(window).rowCount(); ++row)
-            titles << Files(window).Info(row).Title;
-        return titles;
+        return Button(window, u"BtnStart"_s);
+    }
+    static QProgressBar& Progress(const TFrmMorvane& window)
+    {
+        return Control<QProgressBar>(window, u"ProgressBar"_s);
+    }
+    static QTreeView& List(const TFrmMorvane& window)
+    {
+        return Control<QTreeView>(window, u"ListFile"_s);
+    }
+    static QRadioButton& ChosenFolder(const TFrmMorvane& window)
+    {
+        return Control<QRadioButton>(window, u"ChkPath_2"_s);
+    }
+    static void Trigger(const TFrmMorvane& window, const QString& item)
+    {
+        Control<QAction>(window, item).trigger();
     }
 
     static bool IsLocked(const TFrmMorvane& window)
     {
-        return !window.BtnStart->isEnabled() && window.BtnStart->text().isEmpty() &&
-               !window.BtnHome->isEnabled() && !window.BtnConfig->isEnabled() &&
-               window.ProgressBar->isVisibleTo(&window) && window.Indicator->isVisibleTo(&window);
+        return !Start(window).isEnabled() && Start(window).text().isEmpty() &&
+               !Button(window, u"BtnHome"_s).isEnabled() &&
+               !Button(window, u"BtnConfig"_s).isEnabled() &&
+               Progress(window).isVisibleTo(&window) &&
+               Control(window, u"Indicator"_s).isVisibleTo(&window);
     }
 
     static bool IsIdle(const TFrmMorvane& window)
     {
-        return window.BtnStart->isEnabled() && window.BtnHome->isEnabled() &&
-               window.BtnConfig->isEnabled() && !window.ProgressBar->isVisibleTo(&window) &&
-               !window.Indicator->isVisibleTo(&window);
+        return Start(window).isEnabled() && Button(window, u"BtnHome"_s).isEnabled() &&
+               Button(window, u"BtnConfig"_s).isEnabled() &&
+               !Progress(window).isVisibleTo(&window) &&
+               !Control(window, u"Indicator"_s).isVisibleTo(&window);
     }
 
     // Drops the paths on the list as the desktop would.
@@ -129,7 +142,7 @@ private:
         for (const QString& path : paths)
             urls << QUrl::fromLocalFile(path);
         data.setUrls(urls);
-        QWidget* viewport = window.ListFile->viewport();
+        QWidget* viewport = List(window).viewport();
         const QPoint place = viewport->rect().center();
         QDragEnterEvent enter(place, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(viewport, &enter);
@@ -139,10 +152,10 @@ private:
 
     static void Select(TFrmMorvane& window, const QList<int>& rows)
     {
-        QItemSelectionModel* selection = window.ListFile->selectionModel();
+        QItemSelectionModel* selection = List(window).selectionModel();
         selection->clearSelection();
         for (int row : rows)
-            selection->select(window.ListFile->model()->index(row, 0),
+            selection->select(List(window).model()->index(row, 0),
                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 
@@ -199,17 +212,17 @@ private Q_SLOTS:
         auto window = Window();
         window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"bad.jpg"_s), WritePic(u"c.jpg"_s)});
         QCOMPARE(Statuses(*window), QStringList(3, u"Ready"_s));
-        QSignalSpy positions(window->ProgressBar, &QProgressBar::valueChanged);
+        QSignalSpy positions(&Progress(*window), &QProgressBar::valueChanged);
 
-        window->BtnStart->click();
+        Start(*window).click();
         QVERIFY(IsLocked(*window));
-        QCOMPARE(window->ProgressBar->maximum(), 3);
+        QCOMPARE(Progress(*window).maximum(), 3);
 
-        QTRY_VERIFY(window->BtnStart->isEnabled());
+        QTRY_VERIFY(Start(*window).isEnabled());
         QCOMPARE(Statuses(*window), (QStringList{u"Success"_s, u"Fail"_s, u"Success"_s}));
         QVERIFY(IsIdle(*window));
-        QCOMPARE(window->ProgressBar->value(), 0);
-        QCOMPARE(window->BtnStart->text(), u"Convert to PNG"_s);
+        QCOMPARE(Progress(*window).value(), 0);
+        QCOMPARE(Start(*window).text(), u"Convert to PNG"_s);
         QVERIFY(QFile::exists(Pic(u"a.png"_s)));
         QVERIFY(QFile::exists(Pic(u"c.png"_s)));
 
@@ -225,8 +238,8 @@ private Q_SLOTS:
         FStandIn->SetPrinted(u"magick"_s, u"magick: improper image header"_s);
         auto window = Window();
         window->AddFile({WritePic(u"a.jpg"_s)});
-        window->BtnStart->click();
-        QTRY_VERIFY(window->BtnStart->isEnabled());
+        Start(*window).click();
+        QTRY_VERIFY(Start(*window).isEnabled());
 
         const QModelIndex status = Files(*window).index(0, TFileListModel::ColumnStatus);
         QCOMPARE(status.data().toString(), u"Fail"_s);
@@ -238,9 +251,9 @@ private Q_SLOTS:
         auto window = Window();
         window->AddFile({WritePic(u"a.jpg"_s)});
         for (int press = 0; press < 2; ++press) {
-            window->BtnStart->click();
+            Start(*window).click();
             QCOMPARE(Statuses(*window), QStringList{u"Ready"_s});
-            QTRY_VERIFY(window->BtnStart->isEnabled());
+            QTRY_VERIFY(Start(*window).isEnabled());
             QCOMPARE(Statuses(*window), QStringList{u"Success"_s});
         }
         QCOMPARE(CalledInputs(), (QStringList{u"a.jpg"_s, u"a.jpg"_s}));
@@ -252,20 +265,20 @@ private Q_SLOTS:
         auto window = Window();
         window->show();
         window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s)});
-        window->BtnStart->click();
+        Start(*window).click();
         QTRY_COMPARE(Statuses(*window), (QStringList{u"Convert"_s, u"Ready"_s}));
 
         Drop(*window, {WritePic(u"late.jpg"_s)});
         Select(*window, {0, 1});
-        window->BtnDelete->trigger();
-        window->BtnDeleteAll->trigger();
+        Trigger(*window, u"BtnDelete"_s);
+        Trigger(*window, u"BtnDeleteAll"_s);
         QVERIFY(!window->close());
         QVERIFY(window->isVisible());
         QCOMPARE(Titles(*window), (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
         QVERIFY(IsLocked(*window));
 
         FStandIn->OpenGate();
-        QTRY_VERIFY(window->BtnStart->isEnabled());
+        QTRY_VERIFY(Start(*window).isEnabled());
         QCOMPARE(Titles(*window), (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
         QCOMPARE(Statuses(*window), (QStringList{u"Success"_s, u"Success"_s}));
         QVERIFY(window->close());
@@ -276,7 +289,7 @@ private Q_SLOTS:
         FStandIn->SetWaitsForGate(u"magick"_s);
         auto window = Window();
         window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s)});
-        window->BtnStart->click();
+        Start(*window).click();
         QTRY_COMPARE(Statuses(*window), (QStringList{u"Convert"_s, u"Ready"_s}));
         QVERIFY(IsRunThreadAlive());
 
@@ -300,8 +313,8 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(QString, caption);
         auto window = Window(arguments);
-        window->BtnStart->click();
-        QCOMPARE(window->BtnStart->text(), caption);
+        Start(*window).click();
+        QCOMPARE(Start(*window).text(), caption);
         QVERIFY(IsIdle(*window));
         QVERIFY(FStandIn->Calls().isEmpty());
     }
@@ -318,12 +331,12 @@ private Q_SLOTS:
         QFETCH(QString, folder);
         QDir().mkpath(Pic(u"out"_s));
         auto window = Window();
-        window->ChkPath_2->setText(Pic(folder));
-        window->ChkPath_2->setChecked(true);
+        ChosenFolder(*window).setText(Pic(folder));
+        ChosenFolder(*window).setChecked(true);
         window->AddFile({WritePic(u"in/a.jpg"_s)});
 
-        window->BtnStart->click();
-        QTRY_VERIFY(window->BtnStart->isEnabled());
+        Start(*window).click();
+        QTRY_VERIFY(Start(*window).isEnabled());
         QCOMPARE(Statuses(*window), QStringList{u"Success"_s});
         QVERIFY(QFile::exists(QDir(Pic(folder)).filePath(u"a.png"_s)));
     }
@@ -332,19 +345,19 @@ private Q_SLOTS:
     {
         const QString blocker = WritePic(u"plain-file"_s);
         auto window = Window();
-        window->ChkPath_2->setText(blocker + u"/out"_s);
-        window->ChkPath_2->setChecked(true);
+        ChosenFolder(*window).setText(blocker + u"/out"_s);
+        ChosenFolder(*window).setChecked(true);
         window->AddFile({WritePic(u"a.jpg"_s)});
 
         const auto seen = CatchMessageBox();
-        window->BtnStart->click();
+        Start(*window).click();
         QCOMPARE(seen->Text, u"Please select a folder to save to again."_s);
         QCOMPARE(seen->Title, window->windowTitle());
         QCOMPARE(seen->Icon, QMessageBox::Critical);
         QCOMPARE(seen->Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QVERIFY(seen->StaysOnTop);
         QVERIFY(IsIdle(*window));
-        QCOMPARE(window->BtnStart->text(), u"Convert to PNG"_s);
+        QCOMPARE(Start(*window).text(), u"Convert to PNG"_s);
         QCOMPARE(Statuses(*window), QStringList{u"Ready"_s});
         QVERIFY(FStandIn->Calls().isEmpty());
     }
@@ -358,20 +371,20 @@ private Q_SLOTS:
         auto window = Window({u"morvane"_s, u"/auto"_s, u"png"_s, a, b});
         window->show();
         QCOMPARE(Titles(*window), (QStringList{u"b.jpg"_s, u"a.jpg"_s}));
-        QVERIFY(!window->ListFile->viewport()->acceptDrops());
+        QVERIFY(!List(*window).viewport()->acceptDrops());
 
-        QTRY_COMPARE(window->BtnStart->text(), u"png converted"_s);
+        QTRY_COMPARE(Start(*window).text(), u"png converted"_s);
         QCOMPARE(Statuses(*window), (QStringList{u"Success"_s, u"Success"_s}));
         QCOMPARE(CalledInputs(), (QStringList{u"b.jpg"_s, u"a.jpg"_s}));
         QVERIFY(QFile::exists(Pic(u"one/a.png"_s)));
         QVERIFY(QFile::exists(Pic(u"two/b.png"_s)));
         QVERIFY(!QFile::exists(Pic(u"chosen"_s)));
-        QVERIFY(window->BtnStart->isEnabled());
-        QVERIFY(window->BtnHome->isEnabled());
-        QVERIFY(!window->BtnConfig->isEnabled());
-        QVERIFY(window->BtnStart->contextMenuPolicy() != Qt::CustomContextMenu);
+        QVERIFY(Start(*window).isEnabled());
+        QVERIFY(Button(*window, u"BtnHome"_s).isEnabled());
+        QVERIFY(!Button(*window, u"BtnConfig"_s).isEnabled());
+        QVERIFY(Start(*window).contextMenuPolicy() != Qt::CustomContextMenu);
 
-        window->BtnStart->click();
+        Start(*window).click();
         QVERIFY(!window->isVisible());
     }
 
@@ -385,7 +398,7 @@ private Q_SLOTS:
 
         QCOMPARE(Files(*window).Info(Files(*window).rowCount() - 1).FileName, u"rel.jpg"_s);
         QCOMPARE(Files(*window).rowCount(), 3);
-        QTRY_COMPARE(window->BtnStart->text(), u"PNG converted"_s);
+        QTRY_COMPARE(Start(*window).text(), u"PNG converted"_s);
         QCOMPARE(Statuses(*window), QStringList(3, u"Success"_s));
         QVERIFY(QFile::exists(Pic(u"rel.png"_s)));
         QVERIFY(QFile::exists(Pic(u"folder/sub/y.png"_s)));
@@ -423,9 +436,9 @@ private Q_SLOTS:
             window->AddFile({WritePic(u"%1.jpg"_s.arg(index))});
         Select(*window, selected);
 
-        window->BtnDelete->trigger();
+        Trigger(*window, u"BtnDelete"_s);
         QCOMPARE(Titles(*window), kept);
-        QVERIFY(window->ListFile->updatesEnabled());
+        QVERIFY(List(*window).updatesEnabled());
     }
 
     void delete_all_and_closing_empty_the_list()
@@ -433,16 +446,16 @@ private Q_SLOTS:
         auto window = Window();
         window->show();
         window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s)});
-        window->BtnDeleteAll->trigger();
+        Trigger(*window, u"BtnDeleteAll"_s);
         QCOMPARE(Files(*window).rowCount(), 0);
-        window->BtnDeleteAll->trigger();
+        Trigger(*window, u"BtnDeleteAll"_s);
         QCOMPARE(Files(*window).rowCount(), 0);
 
         window->AddFile({WritePic(u"a.jpg"_s)});
-        QVERIFY(window->ListFile->viewport()->acceptDrops());
+        QVERIFY(List(*window).viewport()->acceptDrops());
         QVERIFY(window->close());
         QCOMPARE(Files(*window).rowCount(), 0);
-        QVERIFY(!window->ListFile->viewport()->acceptDrops());
+        QVERIFY(!List(*window).viewport()->acceptDrops());
     }
 };
 

@@ -188,11 +188,17 @@ private Q_SLOTS:
         QCOMPARE(FList->currentIndex(), second);
     }
 
+    // The receiver outlives its list without touching it, and still lets go of its callback.
     void a_list_destroyed_first_leaves_a_harmless_receiver()
     {
-        auto receiver = std::make_unique<TDragFile>(FList.get(), Recorder());
+        const auto heldByTheCallback = std::make_shared<int>();
+        auto receiver =
+            std::make_unique<TDragFile>(FList.get(), [heldByTheCallback](const QStringList&) {});
+        QCOMPARE(heldByTheCallback.use_count(), 2);
+
         FList.reset();
         receiver.reset();
+        QCOMPARE(heldByTheCallback.use_count(), 1);
     }
 };
 

@@ -1,4 +1,4 @@
-#include "input/FileListModel.h"
+#include "window/FileListModel.h"
 
 #include "i18n/Translate.h"
 
@@ -6,9 +6,25 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+QString StatusText(TRowStatus status)
+{
+    switch (status) {
+    case TRowStatus::Ready:
+        return TranslateText(u"준비"_s);
+    case TRowStatus::Converting:
+        return TranslateText(u"변환"_s);
+    case TRowStatus::Succeeded:
+        return TranslateText(u"성공"_s);
+    case TRowStatus::Failed:
+        return TranslateText(u"실패"_s);
+    }
+    return {};
+}
+} // namespace
+
 TFileListModel::TFileListModel(QObject* parent)
-    : QAbstractTableModel(parent), FHeaders({u"파일이름"_s, u"타입"_s, u"상태"_s}),
-      FReady(TranslateText(u"준비"_s))
+    : QAbstractTableModel(parent), FHeaders({u"파일이름"_s, u"타입"_s, u"상태"_s})
 {}
 
 TFileListModel::~TFileListModel() = default;
@@ -35,7 +51,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const
         case ColumnFormat:
             return row.Info->Format;
         case ColumnStatus:
-            return row.Status;
+            return StatusText(row.Status);
         }
     }
     if (role == Qt::ToolTipRole && index.column() == ColumnStatus && !row.Reason.isEmpty())
@@ -91,7 +107,7 @@ void TFileListModel::Append(TFileInfo info)
     info.Format = *FFormats.insert(info.Format);
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    FRows.push_back({std::make_unique<TFileInfo>(std::move(info)), FReady, {}});
+    FRows.push_back({std::make_unique<TFileInfo>(std::move(info)), TRowStatus::Ready, {}});
     endInsertRows();
 }
 
@@ -100,12 +116,12 @@ const TFileInfo& TFileListModel::Info(int row) const
     return *FRows.at(row).Info;
 }
 
-QString TFileListModel::Status(int row) const
+TRowStatus TFileListModel::Status(int row) const
 {
     return FRows.at(row).Status;
 }
 
-void TFileListModel::SetStatus(int row, const QString& status, const QString& reason)
+void TFileListModel::SetStatus(int row, TRowStatus status, const QString& reason)
 {
     TFileRow& target = FRows.at(row);
     target.Status = status;

@@ -1,8 +1,8 @@
 #include "TestHome.h"
+#include "WindowControls.h"
 #include "convert/ConvertTools.h"
 #include "convert/RunProcess.h"
 #include "i18n/Translate.h"
-#include "input/FileListModel.h"
 #include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
@@ -83,12 +83,14 @@ private Q_SLOTS:
         garbage.close();
 
         TFrmMorvane window({u"morvane"_s, u"/auto"_s, format, FPics->path()}, TFrmMorvaneSetup{});
-        QTRY_VERIFY_WITH_TIMEOUT(window.BtnStart->isEnabled(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(Control<QAbstractButton>(window, u"BtnStart"_s).isEnabled(),
+                                 60000);
 
-        const TFileListModel& files = window.FileList();
+        const QStringList titles = ShownTitles(window);
+        const QStringList shown = ShownStatuses(window);
         QMap<QString, QString> statuses;
-        for (int row = 0; row < files.rowCount(); ++row)
-            statuses.insert(files.Info(row).Title, files.Status(row));
+        for (qsizetype row = 0; row < titles.size(); ++row)
+            statuses.insert(titles.at(row), shown.at(row));
         const QMap<QString, QString> expected = {{u"photo.jpg"_s, u"Success"_s},
                                                  {u"icon.gif"_s, u"Success"_s},
                                                  {u"doc.pdf"_s, u"Success"_s},

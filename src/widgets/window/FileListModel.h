@@ -1,5 +1,7 @@
 #pragma once
 
+#include "input/FileList.h"
+
 #include <QAbstractTableModel>
 #include <QList>
 #include <QSet>
@@ -9,20 +11,19 @@
 #include <memory>
 #include <vector>
 
-// The record of one listed file.
-struct TFileInfo
+// Where a row stands in the runs; shown as a translated word, never held as one.
+enum class TRowStatus
 {
-    // The path exactly as it was handed in: never normalised, made absolute or case-folded.
-    QString FileName;
-    // The file name without its folder.
-    QString Title;
-    // The detected type name; never empty.
-    QString Format;
+    Ready,
+    Converting,
+    Succeeded,
+    Failed
 };
 
-// The rows of the file list: caption, type and translated status, in the order they were added.
-// Each row owns its record. A path is listed at most once, by exact text. Main thread.
-class TFileListModel : public QAbstractTableModel
+// The rows of the window's file list: file name, type and status, in the order they were added,
+// under column captions that the window's translation rewrites. Each row owns its record. A path
+// is listed at most once, by exact text. Main thread.
+class TFileListModel : public QAbstractTableModel, public TFileSink
 {
     Q_OBJECT
 
@@ -40,6 +41,8 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
+    // The status column shows the status in the interface language, with the reason of a failure
+    // as its tool tip.
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
@@ -47,14 +50,13 @@ public:
                        int role = Qt::EditRole) override;
     bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
 
-    // Whether a row holds exactly this path text; case-sensitive.
-    bool Contains(const QString& fileName) const;
-    // A new last row showing the translated "Ready"; a path already listed is not added again.
-    void Append(TFileInfo info);
+    bool Contains(const QString& fileName) const override;
+    // A new last row, Ready; a path already listed is not added again.
+    void Append(TFileInfo info) override;
     const TFileInfo& Info(int row) const;
-    QString Status(int row) const;
+    TRowStatus Status(int row) const;
     // `reason` becomes the status cell's tool tip; empty shows none.
-    void SetStatus(int row, const QString& status, const QString& reason = {});
+    void SetStatus(int row, TRowStatus status, const QString& reason = {});
     // Removes the given rows, last to first, a run of neighbours at a time.
     void RemoveRowsAt(QList<int> rows);
     void Clear();
@@ -63,14 +65,13 @@ private:
     struct TFileRow
     {
         std::unique_ptr<TFileInfo> Info;
-        QString Status;
+        TRowStatus Status = TRowStatus::Ready;
         QString Reason;
     };
 
     std::vector<TFileRow> FRows;
     QSet<QString> FFileNames;
     QStringList FHeaders;
-    // One shared copy of the translated "Ready" and of each type name keeps rows small.
-    QString FReady;
+    // One shared copy of each type name keeps rows small.
     QSet<QString> FFormats;
 };

@@ -1,0 +1,102 @@
+#include "config/StoredOptions.h"
+
+#include "config/Config.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum class TOptionKind
+{
+    String,
+    Integer,
+    Boolean
+};
+
+// One stored option: its value name, the kind it is stored with, and what a read gives while
+// nothing is stored.
+struct TOptionKey
+{
+    TOption Option;
+    const char16_t* Name;
+    TOptionKind Kind;
+    QVariant (*Default)();
+};
+
+const QString StorePath = u"Dovrelan\\Morvane"_s;
+
+// The Morvane folder on the user's desktop.
+QVariant DefaultSavePath()
+{
+    return QDir::toNativeSeparators(
+        QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + u"/Morvane"_s);
+}
+
+// In the order loading reads them; stored files rely on the names and kinds. A "save" of -1 means
+// never chosen: anything but 2 puts the outputs beside their sources.
+constexpr std::array<TOptionKey, 6> Keys = {{
+    {TOption::Format, u"format", TOptionKind::String, [] { return QVariant(u"JPG"_s); }},
+    {TOption::SavePath, u"savepath", TOptionKind::String, DefaultSavePath},
+    {TOption::ResizeWidth, u"resize_w", TOptionKind::Boolean, [] { return QVariant(false); }},
+    {TOption::Width, u"width", TOptionKind::Integer, [] { return QVariant(540); }},
+    {TOption::Quality, u"quality", TOptionKind::Integer, [] { return QVariant(75); }},
+    {TOption::Save, u"save", TOptionKind::Integer, [] { return QVariant(-1); }},
+}};
+
+const TOptionKey& KeyOf(TOption option)
+{
+    return *std::ranges::find(Keys, option, &TOptionKey::Option);
+}
+
+QVariant Read(TConfig& store, const TOptionKey& key)
+{
+    const QString name = QString::fromUtf16(key.Name);
+    const QVariant fallback = key.Default();
+    switch (key.Kind) {
+    case TOptionKind::String:
+        return store.ReadString(name, fallback.toString());
+    case TOptionKind::Integer:
+        return store.ReadInteger(name, fallback.toInt());
+    case TOptionKind::Boolean:
+        return store.ReadBoolean(name, fallback.toBool());
+    }
+    return fallback;
+}
+
+// The option's value name, once its kind has been checked against the one written.
+QString NameFor(TOption option, [[maybe_unused]] TOptionKind written)
+{
+    const TOptionKey& key = KeyOf(option);
+    Q_ASSERT(key.Kind == written);
+    return QString::fromUtf16(key.Name);
+}
+
+} // namespace
+
+void ReadOptions(const std::function<void(TOption option, const QVariant& value)>& apply)
+{
+    TConfig store(StorePath);
+    for (const TOptionKey& key : Keys)
+        apply(key.Option, Read(store, key));
+}
+
+void WriteOption(TOption option, const QString& value)
+{
+    TConfig(StorePath).WriteString(NameFor(option, TOptionKind::String), value);
+}
+
+void WriteOption(TOption option, int value)
+{
+    TConfig(StorePath).WriteInteger(NameFor(option, TOptionKind::Integer), value);
+}
+
+void WriteOption(TOption option, bool value)
+{
+    TConfig(StorePath).WriteBoolean(NameFor(option, TOptionKind::Boolean), value);
+}

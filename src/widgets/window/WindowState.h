@@ -1,0 +1,13 @@
+#pragma once
+
+// What the window is doing. The start button's caption and action, the header buttons, the
+// refusal of drops and deletes, and the close rule all follow it.
+enum class TWindowState
+{
+    // A run can be started.
+    Idle,
+    // A conversion run is in progress.
+    Running,
+    // An automatic run has ended; the start button now closes the window.
+    AutoDone
+};

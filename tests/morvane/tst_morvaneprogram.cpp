@@ -1,0 +1,97 @@
+#include "StandIn.h"
+#include "TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
+} // namespace
+
+// The window program as a user starts it, installed beside a vendor folder that holds the
+// recording stand-ins in place of the outside programs.
+class TMorvaneProgramTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::optional<TTestHome> FHome;
+    std::optional<TStandIn> FStandIn;
+    std::optional<QTemporaryDir> FInstalled;
+    std::optional<QTemporaryDir> FPics;
+
+    // The files the program handed to ImageMagick, in the order it did.
+    QStringList ConvertedFiles() const
+    {
+        QStringList files;
+        for (const TStandInCall& call : FStandIn->Calls()) {
+            if (call.Program == u"magick")
+                files << QFileInfo(call.Arguments.value(0).chopped(3)).fileName();
+        }
+        return files;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        FHome.emplace();
+        FStandIn.emplace();
+        FInstalled.emplace();
+        FPics.emplace();
+        const QString program = FInstalled->filePath(u"morvane"_s);
+        QVERIFY(QFile::copy(QStringLiteral(MORVANE_PROGRAM), program));
+        QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner));
+        QVERIFY(QFile::link(FStandIn->Folder(), FInstalled->filePath(u"vendor"_s)));
+    }
+
+    void cleanup()
+    {
+        FPics.reset();
+        FInstalled.reset();
+        FStandIn.reset();
+        FHome.reset();
+    }
+
+    // Every word after "/auto FORMAT" names a file, also one that Qt would take for its own
+    // option; the platform split them and nothing else does.
+    void wordsLikeQtOptionsAreFiles_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("-reverse") << QStringList{u"-reverse"_s, u"a.jpg"_s};
+        QTest::newRow("-style, then a file") << QStringList{u"-style"_s, u"a.jpg"_s};
+    }
+    void wordsLikeQtOptionsAreFiles()
+    {
+        QFETCH(QStringList, names);
+        for (const QString& name : names) {
+            QFile file(FPics->filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(JpegBytes) == JpegBytes.size());
+        }
+        QProcess program;
+        program.setWorkingDirectory(FPics->path());
+
+        program.start(FInstalled->filePath(u"morvane"_s),
+                      QStringList{u"/auto"_s, u"PNG"_s} + names);
+        QVERIFY(program.waitForStarted());
+
+        // Listed, and converted, last to first.
+        QStringList expected = names;
+        std::ranges::reverse(expected);
+        QTRY_COMPARE_WITH_TIMEOUT(ConvertedFiles(), expected, 30000);
+        // After an automatic run the window waits for the user; only a press ends it.
+        program.kill();
+        program.waitForFinished();
+    }
+};
+
+QTEST_GUILESS_MAIN(TMorvaneProgramTest)
+#include "tst_morvaneprogram.moc"
