@@ -22,10 +22,19 @@ bool IsWorkFolderName(const QString& name, const QString& prefix)
     });
 }
 
+// Emptied while held, removed once released: a folder removed while still open stays behind as
+// an orphan until its last close, which costs the file system (ext4) milliseconds more. Windows
+// cannot remove a folder held open at all.
 void RemoveHeldFolder(std::unique_ptr<TFolderLock> lock, const QString& path)
 {
-    QDir(path).removeRecursively();
-    // Where the hold itself keeps the folder in place, it goes once released.
+    const QDir folder(path);
+    for (const QFileInfo& entry : folder.entryInfoList(
+             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort)) {
+        if (entry.isDir() && !entry.isSymLink())
+            QDir(entry.filePath()).removeRecursively();
+        else
+            QFile::remove(entry.filePath());
+    }
     lock.reset();
     QDir().rmdir(path);
 }
