@@ -2,6 +2,7 @@
 #include "convert/ConvertTools.h"
 #include "convert/RunProcess.h"
 
+#include "ProcessState.h"
 #include "StandIn.h"
 #include "TestHome.h"
 
@@ -22,6 +23,8 @@ namespace {
 struct TCliRun
 {
     int ExitCode = -1;
+    // The signal that ended it, 0 when it ended by itself.
+    int Signal = 0;
     QStringList Lines;
     QString Errors;
 };
@@ -56,6 +59,7 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         if (!toolPath.isEmpty())
             environment.insert(u"PATH"_s, toolPath);
+        environment.insert(u"MORVANE_TEST_VARIABLE"_s, u"from the caller"_s);
         FProcess.setProcessEnvironment(environment);
         FProcess.setWorkingDirectory(workingFolder);
         FProcess.start(QStringLiteral(MORVANE_CLI_PROGRAM), arguments);
@@ -67,8 +71,9 @@ public:
     {
         FProcess.waitForFinished(-1);
         TCliRun run;
-        run.ExitCode =
-            FProcess.exitStatus() == QProcess::NormalExit ? FProcess.exitCode() : -FProcess.error();
+        const bool isSignalled = FProcess.exitStatus() == QProcess::CrashExit;
+        run.ExitCode = isSignalled ? -1 : FProcess.exitCode();
+        run.Signal = isSignalled ? FProcess.exitCode() : 0;
         run.Lines = QString::fromUtf8(FProcess.readAllStandardOutput()).split(u'\n');
         if (run.Lines.last().isEmpty())
             run.Lines.removeLast();
@@ -139,12 +144,26 @@ private:
         return paths;
     }
 
+    // Each holds its own name, which tells the stand-ins which file they read.
     void MakePics(const QStringList& names) const
     {
         for (const QString& name : names) {
             QVERIFY(QDir().mkpath(QFileInfo(Pic(name)).path()));
-            QVERIFY(WriteFile(Pic(name), "x"));
+            QVERIFY(WriteFile(Pic(name), name.toUtf8()));
         }
+    }
+    QString Scratch() const { return FHome.CacheHome() + u"/Morvane"_s; }
+    // Three files, two jobs, and an ImageMagick that hangs with a child of its own.
+    TCliProcess StartHangingBatch(TStandIn& standIn) const
+    {
+        MakePics({u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s});
+        standIn.SetHangs(u"magick"_s);
+        return TCliProcess({u"-j"_s, u"2"_s, u"PNG"_s, u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s},
+                           standIn.Folder(), FPics->path());
+    }
+    QStringList ScratchEntries() const
+    {
+        return QDir(Scratch()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
     bool MakeImage(const TConvertTools& tools, const QString& name,
@@ -213,6 +232,8 @@ private Q_SLOTS:
                                  << u"width must be"_s;
         QTest::newRow("no jobs") << QStringList{u"--jobs"_s, u"0"_s, u"PNG"_s, folder}
                                  << u"jobs must be"_s;
+        QTest::newRow("no time") << QStringList{u"--time-limit"_s, u"0"_s, u"PNG"_s, folder}
+                                 << u"the time limit must be"_s;
         QTest::newRow("unknown option")
             << QStringList{u"--colour"_s, u"PNG"_s, folder} << u"Unknown option 'colour'"_s;
         QTest::newRow("empty format") << QStringList{QString(), folder} << u"FORMAT must be"_s;
@@ -273,7 +294,7 @@ private Q_SLOTS:
     {
         MakePics({u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s, u"d.pdf"_s});
         TStandIn standIn;
-        standIn.SetWritesNothing(u"magick"_s, u"/b.jpg"_s);
+        standIn.SetWritesNothing(u"magick"_s, u"b.jpg"_s);
         standIn.SetPages(1, 3);
         const TCliRun run =
             RunCli({u"-j"_s, u"4"_s, u"PNG"_s, u"d.pdf"_s, u"c.jpg"_s, u"b.jpg"_s, u"./a.jpg"_s},
@@ -386,8 +407,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("jobs");
         QTest::addColumn<QByteArray>("threadLimit");
 
-        QTest::newRow("one job: as the system says") << u"1"_s << QByteArray("unset\n");
-        QTest::newRow("two jobs: one thread each") << u"2"_s << QByteArray("1\n");
+        QTest::newRow("one job: as the system says")
+            << u"1"_s << QByteArray("unset from the caller\n");
+        QTest::newRow("two jobs: one thread each") << u"2"_s << QByteArray("1 from the caller\n");
     }
     void oneThreadPerProgramWithSeveralJobs()
     {
@@ -395,7 +417,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, threadLimit);
         MakePics({u"a.jpg"_s});
         QTemporaryDir tools;
-        WriteMagickScript(tools.path(), "echo \"${MAGICK_THREAD_LIMIT-unset}\" > \"$output\"");
+        WriteMagickScript(tools.path(), "echo \"${MAGICK_THREAD_LIMIT-unset} "
+                                        "${MORVANE_TEST_VARIABLE-unset}\" > \"$output\"");
         qunsetenv("MAGICK_THREAD_LIMIT");
         QCOMPARE(RunCli({u"-j"_s, jobs, u"PNG"_s, Pic(u"a.jpg"_s)}, tools.path()).ExitCode, 0);
         QCOMPARE(ReadFile(Pic(u"a.png"_s)), threadLimit);
@@ -408,8 +431,10 @@ private Q_SLOTS:
             names << u"photo %1.jpg"_s.arg(i);
         MakePics(names);
         QTemporaryDir tools;
-        // Appends, so that an output written twice holds two lines.
-        WriteMagickScript(tools.path(), "echo \"$1\" >> \"$output\"");
+        // Appends its input's first line and a mark, so that an output written twice holds two
+        // lines, and an output of the other command read as an input is told apart.
+        WriteMagickScript(tools.path(), "IFS= read -r source < \"${1%\\[0\\]}\"\n"
+                                        "echo \"$source>\" >> \"$output\"");
         TCliProcess first({u"-j"_s, u"3"_s, u"PNG"_s, FPics->path()}, tools.path());
         TCliProcess second({u"-j"_s, u"3"_s, u"PNG"_s, FPics->path()}, tools.path());
         QCOMPARE(first.Finish().ExitCode, 0);
@@ -422,31 +447,74 @@ private Q_SLOTS:
             ++outputsOfSource[QString::fromUtf8(content.trimmed())];
         }
         for (const QString& name : names)
-            QCOMPARE(outputsOfSource.value(Pic(name) + u"[0]"_s), 2);
+            QCOMPARE(outputsOfSource.value(name + u'>'), 2);
     }
 
-    void interruptFinishesTheFileUnderWayAndReportsTheRest()
+    // The outside programs run in sessions of their own, so a terminal's signal reaches only
+    // morvane-cli: it ends the programs under way with what they started, reports every file and
+    // the summary, leaves nothing under an output name, and then ends by that signal.
+    void stopSignalStopsTheFilesUnderWayAndReportsEveryFile_data()
     {
-        MakePics({u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s});
-        QTemporaryDir tools;
-        const QString started = tools.filePath(u"started"_s);
-        const QString release = tools.filePath(u"release"_s);
-        WriteMagickScript(tools.path(), ": > '" + QFile::encodeName(started) + "'\n" +
-                                            "while [ ! -e '" + QFile::encodeName(release) +
-                                            "' ]; do /bin/sleep 0.05; done\n"
-                                            "echo converted > \"$output\"");
-        TCliProcess cli({u"-j"_s, u"1"_s, u"PNG"_s, u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s},
-                        tools.path(), FPics->path());
-        QTRY_VERIFY(QFile::exists(started));
-        QCOMPARE(::kill(cli.ProcessId(), SIGINT), 0);
-        QVERIFY(WriteFile(release, {}));
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT, Ctrl+C") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP, a closed terminal") << SIGHUP;
+    }
+    void stopSignalStopsTheFilesUnderWayAndReportsEveryFile()
+    {
+        QFETCH(int, signal);
+        TStandIn standIn;
+        TCliProcess cli = StartHangingBatch(standIn);
+        QTRY_COMPARE(standIn.Children(u"magick"_s).size(), 2);
+        QCOMPARE(::kill(cli.ProcessId(), signal), 0);
 
         const TCliRun run = cli.Finish();
-        QCOMPARE(run.ExitCode, 1);
+        QCOMPARE(run.Signal, signal);
         QCOMPARE(run.Lines,
-                 QStringList({u"ok\ta.jpg"_s, u"fail\tb.jpg\tinterrupted"_s,
-                              u"fail\tc.jpg\tinterrupted"_s, u"1 converted, 2 failed"_s}));
+                 QStringList({u"fail\ta.jpg\tinterrupted"_s, u"fail\tb.jpg\tinterrupted"_s,
+                              u"fail\tc.jpg\tinterrupted"_s, u"0 converted, 3 failed"_s}));
+        QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList());
+        QCOMPARE(ScratchEntries(), QStringList());
+        for (const TStandInCall& call : standIn.Calls())
+            QTRY_VERIFY(!IsRunning(call.ProcessId));
+        for (const qint64 child : standIn.Children(u"magick"_s))
+            QTRY_VERIFY(!IsRunning(child));
+    }
+
+    // Killed outright mid-batch, morvane-cli takes its programs with it and leaves nothing under
+    // an output name; the next run removes the work folders it left.
+    void killedMidBatchLeavesNothingBehind()
+    {
+        TStandIn standIn;
+        TCliProcess cli = StartHangingBatch(standIn);
+        QTRY_COMPARE(standIn.Children(u"magick"_s).size(), 2);
+        QCOMPARE(::kill(cli.ProcessId(), SIGKILL), 0);
+        cli.Finish();
+
+        for (const TStandInCall& call : standIn.Calls())
+            QTRY_VERIFY(!IsRunning(call.ProcessId));
+        QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList());
+        QCOMPARE(ScratchEntries().size(), 2);
+
+        QVERIFY(QFile::remove(standIn.Folder() + u"/magick.hang"_s));
+        const TCliRun next = RunCli({u"PNG"_s, u"a.jpg"_s}, standIn.Folder(), FPics->path());
+        QCOMPARE(next.Lines, (QStringList{u"ok\ta.jpg"_s, u"1 converted, 0 failed"_s}));
         QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList{u"a.png"_s});
+        QCOMPARE(ScratchEntries(), QStringList());
+    }
+
+    void timeLimitEndsAProgramThatHangs()
+    {
+        MakePics({u"a.jpg"_s});
+        TStandIn standIn;
+        standIn.SetHangs(u"magick"_s);
+        const TCliRun run = RunCli({u"--time-limit"_s, u"1"_s, u"PNG"_s, u"a.jpg"_s},
+                                   standIn.Folder(), FPics->path());
+        QCOMPARE(run.ExitCode, 1);
+        QCOMPARE(run.Lines, (QStringList{u"fail\ta.jpg\tstopped after 1 second"_s,
+                                         u"0 converted, 1 failed"_s}));
+        for (const qint64 child : standIn.Children(u"magick"_s))
+            QTRY_VERIFY(!IsRunning(child));
     }
 
     void sameOutputsWithOneJobAndWithFour_data()

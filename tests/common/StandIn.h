@@ -1,23 +1,32 @@
 #pragma once
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 // One call that a stand-in program received.
 struct TStandInCall
 {
     QString Program;
     QString WorkingFolder;
+    qint64 ProcessId = 0;
+    qint64 ProcessGroup = 0;
+    // The file number (inode) of what it read: its first argument naming an existing file.
+    quint64 InputFileNumber = 0;
     QStringList Arguments;
+    QHash<QString, QString> Environment;
 };
 
 // A temporary tool folder holding the recording stand-in program under the given names. By
 // default each call writes its output file: ImageMagick ("magick", "convert") the last argument
 // without a "BMP3:" prefix, "cjpeg" the -outfile value (when its bitmap exists), "gs" the
-// -sOutputFile pattern, for every page when it holds a page number. Link the test to
-// morvane_standin.
+// -sOutputFile pattern, for every page when it holds a page number (a page holds its own file
+// name). Link the test to morvane_standin.
 class TStandIn
 {
 public:
@@ -38,7 +47,8 @@ public:
     {
         WriteRule(program + QStringLiteral(".print"), text.toUtf8());
     }
-    // The program writes nothing; with a text, only on calls with an argument holding it.
+    // The program writes nothing; with a text, only on calls with an argument or an input file
+    // holding it (the programs read their input under a plain name: give it telling content).
     void SetWritesNothing(const QString& program, const QString& whenAnArgumentHolds = {})
     {
         WriteRule(program + QStringLiteral(".nowrite"), whenAnArgumentHolds.toUtf8());
@@ -48,6 +58,32 @@ public:
     {
         WriteRule(QStringLiteral("gs.pages"),
                   QByteArray::number(first) + '-' + QByteArray::number(last));
+    }
+
+    // The program ends with this status, after writing what it writes.
+    void SetExitStatus(const QString& program, int status)
+    {
+        WriteRule(program + QStringLiteral(".exit"), QByteArray::number(status));
+    }
+    // The program kills itself with this signal, after writing what it writes.
+    void SetEndsBySignal(const QString& program, int signal)
+    {
+        WriteRule(program + QStringLiteral(".signal"), QByteArray::number(signal));
+    }
+    // After writing, the program starts a child of its own and both wait for two minutes.
+    void SetHangs(const QString& program) { WriteRule(program + QStringLiteral(".hang"), {}); }
+    // The children that hanging calls of the program started.
+    QList<qint64> Children(const QString& program) const
+    {
+        QFile list(FDir.filePath(program + QStringLiteral(".children")));
+        QList<qint64> children;
+        if (list.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : list.readAll().split('\n')) {
+                if (!line.isEmpty())
+                    children << line.toLongLong();
+            }
+        }
+        return children;
     }
 
     // The program waits, after recording its call, until OpenGate() is called.
@@ -65,16 +101,38 @@ public:
         const QList<QByteArray> fields = log.readAll().split('\0');
         QList<TStandInCall> calls;
         qsizetype at = 0;
-        while (at + 3 <= fields.size() - 1) {
-            TStandInCall call{QString::fromUtf8(fields[at]), QString::fromUtf8(fields[at + 1]), {}};
-            const qsizetype count = fields[at + 2].toLongLong();
-            at += 3;
-            for (qsizetype i = 0; i < count; ++i)
-                call.Arguments << QString::fromUtf8(fields[at + i]);
-            at += count;
+        const auto next = [&] { return QString::fromUtf8(fields.value(at++)); };
+        while (at + 6 <= fields.size() - 1) {
+            TStandInCall call;
+            call.Program = next();
+            call.WorkingFolder = next();
+            call.ProcessId = next().toLongLong();
+            call.ProcessGroup = next().toLongLong();
+            call.InputFileNumber = next().toULongLong();
+            for (qsizetype count = next().toLongLong(); count > 0; --count)
+                call.Arguments << next();
+            for (qsizetype count = next().toLongLong(); count > 0; --count) {
+                const QString entry = next();
+                call.Environment.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+            }
             calls << call;
         }
         return calls;
+    }
+
+    // The file below folder that a call read, by its name there: the programs read a second name of
+    // it (a hard link) in their work folder. Empty when none is.
+    static QString InputBelow(const TStandInCall& call, const QString& folder)
+    {
+        QDirIterator files(folder, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString path = files.next();
+            struct stat file = {};
+            if (::stat(QFile::encodeName(path).constData(), &file) == 0 &&
+                file.st_ino == call.InputFileNumber)
+                return QDir(folder).relativeFilePath(path);
+        }
+        return {};
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "TestHome.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -359,6 +360,40 @@ private Q_SLOTS:
         second.WriteString(u"format"_s, u"PNG"_s);
         QCOMPARE(first.ReadString(u"format"_s, {}), u"PNG"_s);
         QCOMPARE(second.ReadInteger(u"width"_s, 0), 800);
+    }
+
+    // A writer killed between making its temporary file and renaming it leaves
+    // "values.json.XXXXXX"; the next write removes such files once they are older than any
+    // writer holds the lock, and leaves everything else alone.
+    void abandonedTemporaryFilesGoWithTheNextWrite_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("ageSeconds");
+        QTest::addColumn<bool>("isRemoved");
+
+        QTest::newRow("abandoned") << u"values.json.Ab12Cd"_s << 60 << true;
+        QTest::newRow("another writer's, just made") << u"values.json.Ef34Gh"_s << 0 << false;
+        QTest::newRow("kept corrupt file") << u"values.json.corrupt"_s << 60 << false;
+        QTest::newRow("another name") << u"notes.json.Ab12Cd"_s << 60 << false;
+    }
+    void abandonedTemporaryFilesGoWithTheNextWrite()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, ageSeconds);
+        QFETCH(bool, isRemoved);
+        TTestHome home;
+        const QString path = OptionsFolder(home) + u'/' + name;
+        QVERIFY(WriteFile(path, "{\"format\": \"GIF\""));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-ageSeconds),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+
+        TConfig(OptionsPath).WriteString(u"format"_s, u"PNG"_s);
+
+        QCOMPARE(QFile::exists(path), !isRemoved);
+        QCOMPARE(TConfig(OptionsPath).ReadString(u"format"_s, {}), u"PNG"_s);
     }
 
     void configHomeFallsBackToDotConfig_data()

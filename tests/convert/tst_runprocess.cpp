@@ -1,11 +1,18 @@
 #include "convert/RunProcess.h"
 
+#include "ProcessState.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <thread>
+
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 const QString Shell = u"/bin/sh"_s;
@@ -21,7 +28,29 @@ QString WriteScript(const QString& folder, const QString& name, const QByteArray
     file.setPermissions(file.permissions() | QFile::ExeOwner);
     return path;
 }
+
+QList<qint64> ProcessesIn(const QString& listFile)
+{
+    QFile list(listFile);
+    QList<qint64> processes;
+    if (list.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : list.readAll().split('\n')) {
+            if (!line.trimmed().isEmpty())
+                processes << line.trimmed().toLongLong();
+        }
+    }
+    return processes;
+}
+
+// A program that starts a child of its own, notes both in listFile, and waits long.
+QStringList HangingScript(const QString& listFile)
+{
+    const QString list = QString::fromUtf8(QFile::encodeName(listFile));
+    return {u"-c"_s, u"sleep 120 & echo $! >> '%1'; echo $$ >> '%1'; wait"_s.arg(list)};
+}
 } // namespace
+
+Q_DECLARE_METATYPE(TProgramEnd)
 
 class TRunProcessTest : public QObject
 {
@@ -89,16 +118,132 @@ private Q_SLOTS:
         QCOMPARE(output, expected);
     }
 
-    void environmentReachesTheProgram()
+    void howItEnded_data()
     {
-        const QString script = u"printf '%s' \"$MAGICK_THREAD_LIMIT\""_s;
-        qputenv("MAGICK_THREAD_LIMIT", "inherited");
-        QCOMPARE(RunProcess(Shell, {u"-c"_s, script}), u"inherited"_s);
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<TProgramEnd>("end");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("isClean");
+        QTest::addColumn<QString>("reason");
 
-        QProcessEnvironment limited = QProcessEnvironment::systemEnvironment();
-        limited.insert(u"MAGICK_THREAD_LIMIT"_s, u"1"_s);
-        QCOMPARE(RunProcess(Shell, {u"-c"_s, script}, limited), u"1"_s);
-        qunsetenv("MAGICK_THREAD_LIMIT");
+        QTest::newRow("silent with status 0")
+            << u"true"_s << TProgramEnd::Exited << 0 << true << QString();
+        QTest::newRow("printed with status 0")
+            << u"echo warning"_s << TProgramEnd::Exited << 0 << false << u"warning"_s;
+        QTest::newRow("silent with status 1")
+            << u"exit 1"_s << TProgramEnd::Exited << 1 << false << u"sh ended with status 1"_s;
+        QTest::newRow("printed its reason with status 1")
+            << u"echo 'write error' >&2; exit 1"_s << TProgramEnd::Exited << 1 << false
+            << u"write error"_s;
+        QTest::newRow("killed by a signal") << u"kill -SEGV $$"_s << TProgramEnd::Crashed << 11
+                                            << false << u"sh was stopped by signal 11"_s;
+        QTest::newRow("blank lines") << u"printf '\\n \\n'"_s << TProgramEnd::Exited << 0 << false
+                                     << u"sh printed blank lines"_s;
+    }
+    void howItEnded()
+    {
+        QFETCH(QString, script);
+        QFETCH(TProgramEnd, end);
+        QFETCH(int, code);
+        QFETCH(bool, isClean);
+        QFETCH(QString, reason);
+        const TProgramResult result = RunProgram(Shell, {u"-c"_s, script});
+        QCOMPARE(result.End, end);
+        QCOMPARE(result.Code, code);
+        QCOMPARE(result.IsClean(), isClean);
+        QCOMPARE(result.FailureReason(), reason);
+    }
+
+    void programThatCannotStartSaysSo()
+    {
+        QTemporaryDir folder;
+        const QString program = WriteScript(folder.path(), u"garbage"_s, "");
+        QFile(program).open(QIODevice::WriteOnly | QIODevice::Truncate);
+        const TProgramResult result = RunProgram(program, {});
+        QCOMPARE(result.End, TProgramEnd::NotStarted);
+        QVERIFY2(result.FailureReason().startsWith(u"could not start garbage: "_s),
+                 qPrintable(result.FailureReason()));
+        QVERIFY(result.StartError.size() > 0);
+    }
+
+    // The program and the child it started end at the time limit; before, the child lived on.
+    void timeLimitEndsTheProgramWithWhatItStarted()
+    {
+        QTemporaryDir folder;
+        const QString list = folder.filePath(u"processes"_s);
+        TProgramSettings settings;
+        settings.TimeLimit = 300ms;
+        const TProgramResult result = RunProgram(Shell, HangingScript(list), settings);
+        QCOMPARE(result.End, TProgramEnd::TimedOut);
+        QCOMPARE(result.FailureReason(), u"stopped after 300 milliseconds"_s);
+        const QList<qint64> processes = ProcessesIn(list);
+        QCOMPARE(processes.size(), 2);
+        for (const qint64 process : processes)
+            QTRY_VERIFY(!IsRunning(process));
+    }
+
+    void stopRequestEndsTheProgramWithWhatItStarted()
+    {
+        QTemporaryDir folder;
+        const QString list = folder.filePath(u"processes"_s);
+        TProgramSettings settings;
+        TProgramResult result;
+        std::thread runner([&] { result = RunProgram(Shell, HangingScript(list), settings); });
+        QTRY_COMPARE(ProcessesIn(list).size(), 2);
+        settings.Stop.RequestStop();
+        runner.join();
+        QCOMPARE(result.End, TProgramEnd::Stopped);
+        QCOMPARE(result.FailureReason(), u"interrupted"_s);
+        for (const qint64 process : ProcessesIn(list))
+            QTRY_VERIFY(!IsRunning(process));
+    }
+
+    void stoppedBeforeItStartsRunsNothing()
+    {
+        QTemporaryDir folder;
+        TProgramSettings settings;
+        settings.Stop.RequestStop();
+        const QString marker = folder.filePath(u"ran"_s);
+        const TProgramResult result =
+            RunProgram(Shell, {u"-c"_s, u"touch \"$1\""_s, u"sh"_s, marker}, settings);
+        QCOMPARE(result.End, TProgramEnd::Stopped);
+        QVERIFY(!QFile::exists(marker));
+    }
+
+    // A terminal's Ctrl+C goes to its foreground group: the programs must not be in ours.
+    void programRunsInAGroupOfItsOwn()
+    {
+        const QString printed =
+            RunProcess(Shell, {u"-c"_s, u"set -- $(cat /proc/$$/stat); echo \"$1 $5\""_s});
+        const QStringList ids = printed.split(u' ');
+        QCOMPARE(ids.size(), 2);
+        QCOMPARE(ids[1].trimmed(), ids[0]);
+        QVERIFY(ids[0].toLongLong() != qint64(getpgrp()));
+    }
+
+    void programRunsInTheWorkingFolderGiven()
+    {
+        QTemporaryDir folder;
+        TProgramSettings settings;
+        settings.WorkingFolder = folder.path();
+        QCOMPARE(RunProgram(Shell, {u"-c"_s, u"pwd -P"_s}, settings).Printed,
+                 QDir(folder.path()).canonicalPath() + u'\n');
+    }
+
+    // Variables added for the programs come on top of everything the caller has; before, adding
+    // one left the program with nothing else, not even PATH.
+    void callersEnvironmentReachesTheProgram()
+    {
+        qputenv("MORVANE_TEST_INHERITED", "from the caller");
+        TProgramSettings settings;
+        settings.AddedVariables.insert(u"MAGICK_THREAD_LIMIT"_s, u"1"_s);
+        const TProgramResult result = RunProgram(
+            Shell,
+            {u"-c"_s,
+             u"printf '%s|%s|%s' \"$MORVANE_TEST_INHERITED\" \"$MAGICK_THREAD_LIMIT\" \"$PATH\""_s},
+            settings);
+        qunsetenv("MORVANE_TEST_INHERITED");
+        QCOMPARE(result.Printed, u"from the caller|1|"_s + qEnvironmentVariable("PATH"));
     }
 };
 

@@ -123,6 +123,47 @@ private Q_SLOTS:
         QVERIFY(FDrops.isEmpty());
     }
 
+    // A drop on the list only reads the files: it is always answered as a copy, so that a source
+    // offering a move never deletes its originals; one that offers no copy is refused.
+    void a_drop_is_answered_as_a_copy_data()
+    {
+        QTest::addColumn<Qt::DropActions>("offered");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<bool>("isAccepted");
+
+        QTest::newRow("move proposed, copy offered")
+            << Qt::DropActions(Qt::CopyAction | Qt::MoveAction)
+            << Qt::KeyboardModifiers(Qt::ShiftModifier) << true;
+        QTest::newRow("link proposed, copy offered")
+            << Qt::DropActions(Qt::CopyAction | Qt::LinkAction)
+            << Qt::KeyboardModifiers(Qt::AltModifier) << true;
+        QTest::newRow("copy proposed") << Qt::DropActions(Qt::CopyAction | Qt::MoveAction)
+                                       << Qt::KeyboardModifiers(Qt::NoModifier) << true;
+        QTest::newRow("only a move offered")
+            << Qt::DropActions(Qt::MoveAction) << Qt::KeyboardModifiers(Qt::NoModifier) << false;
+    }
+    void a_drop_is_answered_as_a_copy()
+    {
+        QFETCH(Qt::DropActions, offered);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(bool, isAccepted);
+        TDragFile receiver(FList.get(), Recorder());
+        const auto data = Urls(LocalUrls({u"/tmp/a.jpg"_s}));
+        QWidget* viewport = FList->viewport();
+        const QPoint place = viewport->rect().center();
+
+        QDragEnterEvent enter(place, offered, data.get(), Qt::LeftButton, modifiers);
+        QDragMoveEvent move(place, offered, data.get(), Qt::LeftButton, modifiers);
+        QDropEvent drop(place, offered, data.get(), Qt::LeftButton, modifiers);
+        for (QDropEvent* event : std::initializer_list<QDropEvent*>{&enter, &move, &drop}) {
+            QCoreApplication::sendEvent(viewport, event);
+            QCOMPARE(event->isAccepted(), isAccepted);
+            if (isAccepted)
+                QCOMPARE(event->dropAction(), Qt::CopyAction);
+        }
+        QCOMPARE(FDrops.size(), isAccepted ? 1 : 0);
+    }
+
     void detaching_refuses_drops_again()
     {
         QVERIFY(!FList->viewport()->acceptDrops());

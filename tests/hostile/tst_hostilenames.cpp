@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <functional>
@@ -35,6 +36,8 @@ private:
     TTestHome FHome;
     TConvertTools FTools;
     QByteArray FJpeg;
+    // Another picture, of another size.
+    QByteArray FSmallJpeg;
     std::optional<QTemporaryDir> FRoot;
 
     QString Root(const QString& name) const { return FRoot->filePath(name); }
@@ -95,6 +98,9 @@ private Q_SLOTS:
         RunProcess(FTools.ImageMagick, {u"-size"_s, u"64x48"_s, u"gradient:red-blue"_s, jpeg});
         FJpeg = ReadFile(jpeg);
         QVERIFY(!FJpeg.isEmpty());
+        RunProcess(FTools.ImageMagick, {u"-size"_s, u"10x10"_s, u"xc:green"_s, jpeg});
+        FSmallJpeg = ReadFile(jpeg);
+        QVERIFY(!FSmallJpeg.isEmpty() && FSmallJpeg != FJpeg);
     }
 
     void init()
@@ -131,6 +137,10 @@ private Q_SLOTS:
         QTest::newRow("newline") << u"first\nsecond"_s << true << u"Success"_s;
         QTest::newRow("Hangul and emoji") << u"한글 사진 😀"_s << true << u"Success"_s;
         QTest::newRow("format prefix and frame") << u"png:a[0]"_s << true << u"Success"_s;
+        QTest::newRow("brackets beside their match") << u"a[1]"_s << false << u"Success"_s;
+        QTest::newRow("braces beside their match") << u"b{1,2}"_s << false << u"Success"_s;
+        QTest::newRow("star and question mark beside their match")
+            << u"c*?"_s << false << u"Success"_s;
         QTest::newRow("shell syntax") << u"$(touch x); `touch y` #"_s << true << u"Success"_s;
         QTest::newRow("255-byte name") << longStem << false << u"Success"_s;
         QTest::newRow("255-byte name, numbered output too long") << longStem << true << u"Fail"_s;
@@ -146,6 +156,10 @@ private Q_SLOTS:
         QVERIFY(!source.isEmpty());
         if (isOutputNameTaken)
             QVERIFY(WriteFile(Pic(stem + u".png"_s), Decoy));
+        // A neighbour that ImageMagick would read for a name with pattern characters.
+        const QString match = QString(stem).remove(QRegularExpression(u"[][{}*?,]"_s));
+        if (match != stem)
+            QVERIFY(WriteFile(Pic(match + u"1.jpg"_s), FSmallJpeg));
         const auto before = TakeSnapshot(FRoot->path());
 
         // Named on the command line: the walk would list the taken output name as well.

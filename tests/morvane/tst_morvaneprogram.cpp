@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,7 +34,7 @@ private:
         QStringList files;
         for (const TStandInCall& call : FStandIn->Calls()) {
             if (call.Program == u"magick")
-                files << QFileInfo(call.Arguments.value(0).chopped(3)).fileName();
+                files << TStandIn::InputBelow(call, FPics->path());
         }
         return files;
     }

@@ -75,8 +75,10 @@ private:
     {
         const QString path = Pic(name);
         QDir().mkpath(QFileInfo(path).path());
+        // Ends with its name, which tells the stand-ins what they read under a plain name.
+        const QByteArray bytes = JpegBytes + name.toUtf8();
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(JpegBytes) != JpegBytes.size())
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
@@ -162,7 +164,7 @@ private:
         QStringList inputs;
         for (const TStandInCall& call : FStandIn->Calls()) {
             if (call.Program == u"magick")
-                inputs << QFileInfo(call.Arguments.first().chopped(3)).fileName();
+                inputs << QFileInfo(TStandIn::InputBelow(call, FPics->path())).fileName();
         }
         return inputs;
     }

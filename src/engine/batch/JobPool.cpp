@@ -111,7 +111,7 @@ TJobPool::TJobPool(TConvertTools tools, TConvertOptions options, int jobs)
     FPool.setMaxThreadCount(jobs);
     // ImageMagick reads it from its environment; the command lines stay as with one job.
     if (jobs > 1)
-        FTools.Environment.insert(u"MAGICK_THREAD_LIMIT"_s, u"1"_s);
+        FTools.AddedVariables.insert(u"MAGICK_THREAD_LIMIT"_s, u"1"_s);
 }
 
 TJobPool::~TJobPool()
@@ -135,14 +135,15 @@ void TJobPool::Run(const QList<TFileInfo> inputs, const TResultHandler& onResult
 
 void TJobPool::Stop()
 {
-    FIsStopped = true;
+    FStop.RequestStop();
 }
 
 TConvertResult TJobPool::Convert(const TFileInfo& input)
 {
-    if (FIsStopped)
+    if (FStop.IsStopRequested())
         return {false, u"interrupted"_s};
     TConverter converter(FTools, FOptions);
+    converter.SetStopToken(FStop);
     converter.SetPageRunner(
         [this](qsizetype count, const std::function<TConvertResult(qsizetype)>& convertPage) {
             return RunPages(count, convertPage);

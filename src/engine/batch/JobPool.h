@@ -6,7 +6,6 @@
 #include <QList>
 #include <QThreadPool>
 
-#include <atomic>
 #include <functional>
 
 // Converts a batch of listed files on a number of worker threads, each file with a converter of
@@ -28,8 +27,9 @@ public:
     // copy of inputs of their own, whatever the caller does with its list meanwhile.
     void Run(QList<TFileInfo> inputs, const TResultHandler& onResult,
              const TProgressHandler& onProgress);
-    // Files not yet started fail as "interrupted"; those under way finish. Any thread, and safe
-    // in a signal handler.
+    // For good: the programs under way are ended and no more are started, so every file not yet
+    // converted fails as "interrupted", leaving nothing under an output name, and Run soon
+    // returns. Any thread, and safe in a signal handler.
     void Stop();
 
 private:
@@ -40,6 +40,7 @@ private:
     TConvertTools FTools;
     TConvertOptions FOptions;
     int FJobs;
-    std::atomic<bool> FIsStopped = false;
+    // Made before any worker starts, so that Stop only stores into it.
+    const TStopToken FStop;
     QThreadPool FPool;
 };

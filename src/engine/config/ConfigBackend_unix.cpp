@@ -4,6 +4,7 @@
 #include "config/Config.h"
 #include "config/ConfigBackend.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cmath>
@@ -163,12 +165,29 @@ private:
             return;
         if (stored.State == TFileState::Corrupt && !KeepCorruptFile())
             return;
+        RemoveAbandonedSaveFiles();
         stored.Values.insert(name, value);
         QSaveFile file(FFileName);
         if (!file.open(QIODevice::WriteOnly))
             return;
         file.write(QJsonDocument(stored.Values).toJson());
         file.commit();
+    }
+
+    // A writer killed between making its temporary "values.json.XXXXXX" and renaming it leaves it
+    // behind. Called under the lock, so no other writer is at work, unless one whose lock was
+    // taken from it as stale: a file younger than that is left alone.
+    void RemoveAbandonedSaveFiles() const
+    {
+        static const QRegularExpression saveFileName(u"^values\\.json\\.[A-Za-z0-9]{6}$"_s);
+        const QDir folder(FFolder);
+        const QDateTime abandonedBefore =
+            QDateTime::currentDateTimeUtc().addMSecs(-StaleLockMilliseconds);
+        for (const QFileInfo& file : folder.entryInfoList({u"values.json.*"_s}, QDir::Files)) {
+            if (saveFileName.match(file.fileName()).hasMatch() && !file.isSymLink() &&
+                file.lastModified().toUTC() < abandonedBefore)
+                QFile::remove(file.filePath());
+        }
     }
 
     bool KeepCorruptFile() const

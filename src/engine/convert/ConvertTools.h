@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QProcessEnvironment>
+#include <QHash>
 #include <QString>
 
 #include <chrono>
@@ -12,11 +12,13 @@ struct TConvertTools
     QString ImageMagick;
     QString JpegEncoder;
     QString Ghostscript;
-    // Each conversion works in a private subfolder of it, made when missing.
+    // Each conversion works in a private subfolder of it, made when missing; the subfolders of
+    // conversions that were killed are removed by the next conversion.
     QString ScratchFolder;
     // Handed to Ghostscript for the fonts that a PDF names but does not embed.
     QString FontFolder;
-    QProcessEnvironment Environment{QProcessEnvironment::InheritFromParent};
+    // Set for every program on top of the caller's own environment.
+    QHash<QString, QString> AddedVariables;
     // A program still running after this long is stopped and its conversion fails: a PostScript
     // drawing can loop for ever. Far beyond what the largest real document takes.
     std::chrono::milliseconds TimeLimit = std::chrono::minutes(15);

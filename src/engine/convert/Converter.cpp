@@ -1,108 +1,98 @@
 #include "convert/Converter.h"
 
+#include "base/AsciiCase.h"
 #include "convert/OutputName.h"
-#include "convert/RunProcess.h"
+#include "convert/WorkFolder.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <algorithm>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+const QString WorkFolderPrefix = u"convert-"_s;
+const QString ScratchUnwritable = u"the scratch folder cannot be written"_s;
+const QString Interrupted = u"interrupted"_s;
+// Ghostscript writes "page-001.bmp", "page-002.bmp", ... into the work folder.
+const QString PageStem = u"page"_s;
+// A failed document names at most this many of its failed pages.
+constexpr qsizetype MaxNamedPages = 3;
+
 TConvertResult Failure(const QString& reason)
 {
     return {false, reason};
 }
 
 // Relative paths (possible on the command line) would name the wrong file once a program runs in
-// its own folder, and could be taken for options when they begin with "-".
+// another folder.
 QString AbsolutePath(const QString& path)
 {
     return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
 }
 
-QString FirstLines(const QString& printed)
+// The plain name a source is read under in the work folder. ImageMagick goes by the extension for
+// formats it cannot tell by their bytes (TGA, ICO, camera RAW), so a plain extension is kept.
+QString InputName(const QString& source)
 {
-    constexpr qsizetype MaxLines = 3;
-    QStringList lines;
-    for (const QString& line : printed.split(u'\n')) {
-        if (!line.trimmed().isEmpty())
-            lines << line.trimmed();
-        if (lines.size() == MaxLines)
-            break;
-    }
-    return lines.isEmpty() ? u"the program printed blank lines"_s : lines.join(u'\n');
+    static const QRegularExpression plainExtension(u"^[A-Za-z0-9]{1,10}$"_s);
+    const QString extension = QFileInfo(source).suffix();
+    return plainExtension.match(extension).hasMatch() ? u"source."_s + extension : u"source"_s;
 }
 
-TConvertResult OutputResult(const QString& output, const QString& printed)
+// A file of our own that a program wrote, not empty.
+bool IsWritten(const QString& path)
 {
-    if (QFileInfo(output).size() > 0)
-        return {true, {}};
-    return Failure(printed.isEmpty() ? u"no output was written"_s : FirstLines(printed));
+    const QFileInfo file(path);
+    return file.isFile() && !file.isSymLink() && file.size() > 0;
 }
 
-// Into the reserved file itself: replacing it would give its name away for a moment.
-void WriteInto(const QString& source, const QString& target)
+struct TPage
 {
-    QFile from(source);
-    QFile to(target);
-    if (!from.open(QIODevice::ReadOnly) ||
-        !to.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly))
-        return;
-    const QByteArray data = from.readAll();
-    // A short write must not pass for a result.
-    if (to.write(data) != data.size() || !to.flush())
-        to.resize(0);
-}
-
-QString Stamp()
-{
-    return QDateTime::currentDateTime().toString(u"yyyyMMdd_HHmmsszzz"_s);
-}
-
-// A fresh folder under the scratch folder for one conversion's intermediate files, removed with
-// them when the conversion ends: no two conversions, and no earlier interrupted run, share a name.
-class TWorkFolder
-{
-public:
-    explicit TWorkFolder(const QString& scratchFolder)
-    {
-        if (!scratchFolder.isEmpty() && QDir().mkpath(scratchFolder))
-            FFolder.emplace(scratchFolder + u"/convert-XXXXXX"_s);
-    }
-    bool IsValid() const { return FFolder && FFolder->isValid(); }
-    QString Path() const { return FFolder->path(); }
-    QString FilePath(const QString& name) const { return FFolder->filePath(name); }
-
-private:
-    std::optional<QTemporaryDir> FFolder;
+    QString File;
+    // As in the file's name: "001".
+    QString Digits;
 };
 
-const QString ScratchUnwritable = u"the scratch folder cannot be written"_s;
-
-// The page files Ghostscript wrote for stem, in page-number order.
-QStringList PageFiles(const QString& folder, const QString& stem)
+// The page files Ghostscript wrote, in page-number order.
+QList<TPage> PageFiles(const QString& folder)
 {
-    const QRegularExpression pageName(u"^"_s + QRegularExpression::escape(stem) +
-                                      u"-(\\d{3,})\\.bmp$"_s);
-    QList<std::pair<qlonglong, QString>> pages;
+    static const QRegularExpression pageName(u"^"_s + PageStem + u"-(\\d{3,})\\.bmp$"_s);
+    QList<std::pair<qlonglong, TPage>> pages;
     for (const QString& name : QDir(folder).entryList(QDir::Files)) {
         const QRegularExpressionMatch match = pageName.match(name);
         if (match.hasMatch())
-            pages.append({match.captured(1).toLongLong(), name});
+            pages.append({match.captured(1).toLongLong(), TPage{name, match.captured(1)}});
     }
-    std::sort(pages.begin(), pages.end());
-    QStringList names;
+    std::sort(pages.begin(), pages.end(),
+              [](const auto& first, const auto& second) { return first.first < second.first; });
+    QList<TPage> files;
     for (const auto& page : pages)
-        names << page.second;
-    return names;
+        files << page.second;
+    return files;
+}
+
+// Fails when any page failed, naming the first few of them with the first line of their reason.
+TConvertResult DocumentResult(const QList<TConvertResult>& results, const QList<TPage>& pages)
+{
+    QStringList named;
+    qsizetype failed = 0;
+    for (qsizetype index = 0; index < results.size(); ++index) {
+        if (results[index].Succeeded)
+            continue;
+        if (++failed <= MaxNamedPages)
+            named << u"page %1 of %2: %3"_s.arg(pages[index].Digits.toLongLong())
+                         .arg(pages.size())
+                         .arg(results[index].Reason.section(u'\n', 0, 0));
+    }
+    if (failed == 0)
+        return {true, {}};
+    if (failed > MaxNamedPages)
+        named << u"%1 more pages failed"_s.arg(failed - MaxNamedPages);
+    return Failure(named.join(u'\n'));
 }
 
 QList<TConvertResult> RunPagesInTurn(qsizetype count,
@@ -126,6 +116,11 @@ void TConverter::SetPageRunner(TPageRunner runner)
     FPageRunner = std::move(runner);
 }
 
+void TConverter::SetStopToken(TStopToken stop)
+{
+    FStop = std::move(stop);
+}
+
 TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& fileType) const
 {
     if (fileType.isEmpty())
@@ -140,93 +135,99 @@ TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& f
 TConvertResult TConverter::ConvertImage(const QString& namingSource, const QString& sourceType,
                                         int scalePercent, const QString& inputFile) const
 {
-    if (const QString missing = MissingImageProgram(); !missing.isEmpty())
-        return Failure(missing);
-    const TImageInput input{AbsolutePath(inputFile.isEmpty() ? namingSource : inputFile),
-                            sourceType, scalePercent};
-    const TOutputReservation output =
-        ReserveOutputFile(AbsolutePath(namingSource), FOptions.Format, FOptions.OutputFolder);
-    if (!output.IsReserved())
-        return Failure(output.Error);
-    const TConvertResult result = IsJpegTarget(FOptions.Format)
-                                      ? RunJpegPath(input, output.FileName)
-                                      : RunGeneralPath(input, output.FileName);
-    if (!result.Succeeded)
-        QFile::remove(output.FileName);
-    return result;
+    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
+    const QString source = AbsolutePath(inputFile.isEmpty() ? namingSource : inputFile);
+    if (const QString failure = Prepare(MissingImageProgram(), work, source); !failure.isEmpty())
+        return Failure(failure);
+    const QString inputName = InputName(source);
+    const QString output = u"output."_s + AsciiLower(FOptions.Format);
+    const TProgramResult chain =
+        RunChain(ImageChain({inputName, sourceType, scalePercent}, output), ProgramSettings(work));
+    if (!chain.IsClean())
+        return Failure(chain.FailureReason());
+    if (!IsWritten(work.FilePath(output)))
+        return Failure(u"no output was written"_s);
+    const TClaimedOutput claimed = ClaimOutputFile(
+        work.FilePath(output), AbsolutePath(namingSource), FOptions.Format, FOptions.OutputFolder);
+    if (!claimed.IsClaimed())
+        return Failure(claimed.Error);
+    return {true, {}};
 }
 
-TConvertResult TConverter::RunGeneralPath(const TImageInput& input, const QString& output) const
+// ImageMagick alone, or for JPG ImageMagick writing a bitmap that the JPEG encoder encodes.
+QList<TProgramCall> TConverter::ImageChain(const TImageInput& input, const QString& output) const
 {
-    const TWorkFolder work(FTools.ScratchFolder);
-    const QString printed = Run(FTools.ImageMagick, ImageMagickArguments(FOptions, input, output),
-                                work.IsValid() ? work.Path() : QString());
-    // ImageMagick is silent when all went well; even a warning fails the conversion.
-    if (!printed.isEmpty())
-        return Failure(FirstLines(printed));
-    return OutputResult(output, {});
-}
-
-TConvertResult TConverter::RunJpegPath(const TImageInput& input, const QString& output) const
-{
-    const TWorkFolder work(FTools.ScratchFolder);
-    if (!work.IsValid())
-        return Failure(ScratchUnwritable);
-    const QString bitmap = work.FilePath(Stamp() + u".bmp"_s);
-    const QString bitmapPrinted =
-        Run(FTools.ImageMagick, BitmapArguments(FOptions, input, bitmap), work.Path());
-    const QString jpeg = work.FilePath(Stamp() + u'.' + FOptions.Format);
-    const QString encoderPrinted =
-        Run(FTools.JpegEncoder, JpegEncoderArguments(FOptions.Quality, jpeg, bitmap), work.Path());
-    WriteInto(jpeg, output);
-    // Here printed texts only explain a failure (the written file decides): the encoder's when
-    // there was a bitmap to encode, else ImageMagick's.
-    const bool hasBitmap = QFileInfo(bitmap).size() > 0;
-    return OutputResult(output, hasBitmap ? encoderPrinted : bitmapPrinted);
+    if (!IsJpegTarget(FOptions.Format))
+        return {{FTools.ImageMagick, ImageMagickArguments(FOptions, input, output)}};
+    const QString bitmap = u"bitmap.bmp"_s;
+    return {{FTools.ImageMagick, BitmapArguments(FOptions, input, bitmap)},
+            {FTools.JpegEncoder, JpegEncoderArguments(FOptions.Quality, output, bitmap)}};
 }
 
 TConvertResult TConverter::ConvertPDF(const QString& source) const
 {
-    if (const QString missing = MissingRenderingProgram(); !missing.isEmpty())
-        return Failure(missing);
+    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
     const QString document = AbsolutePath(source);
-    const TWorkFolder work(FTools.ScratchFolder);
-    if (!work.IsValid())
-        return Failure(ScratchUnwritable);
-    const QString stem = FileStem(document);
-    const QString printed =
-        Run(FTools.Ghostscript,
-            PdfArguments(FTools.FontFolder, PdfPagePattern(work.FilePath(stem)), document),
-            work.Path());
-    const QStringList pages = PageFiles(work.Path(), stem);
+    if (const QString failure = Prepare(MissingRenderingProgram(), work, document);
+        !failure.isEmpty())
+        return Failure(failure);
+    const QString inputName = InputName(document);
+    // A page may be cut short when Ghostscript fails: no page is converted then.
+    const TProgramResult rendering = RunProgram(
+        FTools.Ghostscript, PdfArguments(FTools.FontFolder, PdfPagePattern(PageStem), inputName),
+        ProgramSettings(work));
+    if (!rendering.IsClean())
+        return Failure(rendering.FailureReason());
+    const QList<TPage> pages = PageFiles(work.Path());
     if (pages.isEmpty())
-        return Failure(printed.isEmpty() ? u"Ghostscript wrote no pages"_s : FirstLines(printed));
+        return Failure(u"Ghostscript wrote no pages"_s);
     const QDir documentFolder = QFileInfo(document).absoluteDir();
+    const QString stem = FileStem(document);
     const auto convertPage = [&](qsizetype index) {
-        const QString pageFile = work.FilePath(pages[index]);
-        // The page file's name, as if beside the document, names the page's output.
+        const QString pageFile = work.FilePath(pages[index].File);
+        // The page's name as if beside the document names its output: "a-001".
         const TConvertResult result =
-            ConvertImage(documentFolder.filePath(pages[index]), u"BMP"_s, 25, pageFile);
+            ConvertImage(documentFolder.filePath(stem + u'-' + pages[index].Digits + u".bmp"_s),
+                         u"BMP"_s, 25, pageFile);
         QFile::remove(pageFile);
         return result;
     };
-    const QList<TConvertResult> results = FPageRunner(pages.size(), convertPage);
-    return results.isEmpty() ? Failure(u"no page was converted"_s) : results.last();
+    const TConvertResult result = DocumentResult(FPageRunner(pages.size(), convertPage), pages);
+    if (!result.Succeeded && FStop.IsStopRequested())
+        return Failure(Interrupted);
+    return result;
 }
 
 TConvertResult TConverter::ConvertAI(const QString& source) const
 {
-    if (const QString missing = MissingRenderingProgram(); !missing.isEmpty())
-        return Failure(missing);
+    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
     const QString drawing = AbsolutePath(source);
-    const TWorkFolder work(FTools.ScratchFolder);
+    if (const QString failure = Prepare(MissingRenderingProgram(), work, drawing);
+        !failure.isEmpty())
+        return Failure(failure);
+    const QString inputName = InputName(drawing);
+    const QString rendered = u"rendered.png"_s;
+    const TProgramResult rendering =
+        RunProgram(FTools.Ghostscript, AiArguments(rendered, inputName), ProgramSettings(work));
+    if (!rendering.IsClean())
+        return Failure(rendering.FailureReason());
+    if (!IsWritten(work.FilePath(rendered)))
+        return Failure(u"Ghostscript wrote no pages"_s);
+    return ConvertImage(drawing, u"PNG"_s, 0, work.FilePath(rendered));
+}
+
+// What every conversion needs before its programs run; the source is then in the work folder under
+// its plain name. Empty when all is there, else why not.
+QString TConverter::Prepare(const QString& missingProgram, const TWorkFolder& work,
+                            const QString& source) const
+{
+    if (!missingProgram.isEmpty())
+        return missingProgram;
+    if (FStop.IsStopRequested())
+        return Interrupted;
     if (!work.IsValid())
-        return Failure(ScratchUnwritable);
-    const QString png = work.FilePath(FileStem(drawing) + u".png"_s);
-    const QString printed = Run(FTools.Ghostscript, AiArguments(png, drawing), work.Path());
-    if (!QFileInfo(png).isFile())
-        return Failure(printed.isEmpty() ? u"Ghostscript wrote no pages"_s : FirstLines(printed));
-    return ConvertImage(drawing, u"PNG"_s, 0, png);
+        return ScratchUnwritable;
+    return BringIntoFolder(source, work.Path(), InputName(source));
 }
 
 QString TConverter::MissingImageProgram() const
@@ -245,16 +246,17 @@ QString TConverter::MissingRenderingProgram() const
     return MissingImageProgram();
 }
 
-// The programs keep their temporary files in the conversion's work folder, which goes with it:
-// ImageMagick leaves some behind (an SVG's drawing), and Ghostscript lets a document write and read
-// there even in its safe mode. Without a work folder they use the system's.
-QString TConverter::Run(const QString& program, const QStringList& arguments,
-                        const QString& workFolder) const
+// The programs run in the conversion's work folder and keep their temporary files there too, so
+// that they go with it: ImageMagick leaves some behind (an SVG's drawing), and Ghostscript lets a
+// document write and read there even in its safe mode.
+TProgramSettings TConverter::ProgramSettings(const TWorkFolder& work) const
 {
-    QProcessEnvironment environment = FTools.Environment;
-    if (!workFolder.isEmpty()) {
-        for (const QString& name : {u"MAGICK_TEMPORARY_PATH"_s, u"TMPDIR"_s, u"TEMP"_s, u"TMP"_s})
-            environment.insert(name, QDir::toNativeSeparators(workFolder));
-    }
-    return RunProcess(program, arguments, environment, QDeadlineTimer(FTools.TimeLimit));
+    TProgramSettings settings;
+    settings.WorkingFolder = work.Path();
+    settings.AddedVariables = FTools.AddedVariables;
+    for (const QString& name : {u"MAGICK_TEMPORARY_PATH"_s, u"TMPDIR"_s, u"TEMP"_s, u"TMP"_s})
+        settings.AddedVariables.insert(name, QDir::toNativeSeparators(work.Path()));
+    settings.TimeLimit = FTools.TimeLimit;
+    settings.Stop = FStop;
+    return settings;
 }

@@ -3,12 +3,16 @@
 #include "convert/ConvertArguments.h"
 #include "convert/ConvertOptions.h"
 #include "convert/ConvertTools.h"
+#include "convert/RunProcess.h"
+#include "convert/StopToken.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+
+class TWorkFolder;
 
 struct TConvertResult
 {
@@ -22,9 +26,12 @@ struct TConvertResult
 using TPageRunner = std::function<QList<TConvertResult>(
     qsizetype count, const std::function<TConvertResult(qsizetype page)>& convertPage)>;
 
-// Converts one file to the target format by running the outside programs, and judges the result
-// by the file they leave. Works on its own copies of tools and options; its members are const and
-// may run on several threads at once. Blocks until the programs end: call it on a worker thread.
+// Converts one file to the target format by running the outside programs in a private work folder
+// under names of its own choosing, so that no program ever reads a name the user chose. A result
+// counts only when every program ended by itself with status 0 and printed nothing, and left a
+// file that is not empty; only then is that file moved to its output name, whole, in one step.
+// Works on its own copies of tools and options; its members are const and may run on several
+// threads at once. Blocks until the programs end: call it on a worker thread.
 class TConverter
 {
 public:
@@ -32,6 +39,9 @@ public:
 
     // How the pages of a PDF are run; by default one after another on the calling thread.
     void SetPageRunner(TPageRunner runner);
+    // Once stop is requested, the programs under way are ended, none is started, and the
+    // conversion fails as "interrupted" with nothing under an output name.
+    void SetStopToken(TStopToken stop);
 
     // A listed file by its type name: "PDF" and "AI" are rendered first, an empty type fails.
     TConvertResult ConvertFile(const QString& fileName, const QString& fileType) const;
@@ -40,20 +50,22 @@ public:
     // reduces the image when no width is set.
     TConvertResult ConvertImage(const QString& namingSource, const QString& sourceType,
                                 int scalePercent, const QString& inputFile) const;
-    // Every page of a PDF, named "a-001", "a-002", ...; the result is the last page's.
+    // Every page of a PDF, named "a-001", "a-002", ...; fails when any page fails, naming those
+    // pages, while the pages that were converted stay.
     TConvertResult ConvertPDF(const QString& source) const;
     // An AI file, drawn at 96 dpi and named after itself.
     TConvertResult ConvertAI(const QString& source) const;
 
 private:
-    TConvertResult RunGeneralPath(const TImageInput& input, const QString& output) const;
-    TConvertResult RunJpegPath(const TImageInput& input, const QString& output) const;
+    QList<TProgramCall> ImageChain(const TImageInput& input, const QString& output) const;
+    TProgramSettings ProgramSettings(const TWorkFolder& work) const;
+    QString Prepare(const QString& missingProgram, const TWorkFolder& work,
+                    const QString& source) const;
     QString MissingImageProgram() const;
     QString MissingRenderingProgram() const;
-    QString Run(const QString& program, const QStringList& arguments,
-                const QString& workFolder) const;
 
     TConvertTools FTools;
     TConvertOptions FOptions;
     TPageRunner FPageRunner;
+    TStopToken FStop;
 };

@@ -1,22 +1,18 @@
 #include "convert/OutputName.h"
 
+#include "base/AsciiCase.h"
+#include "convert/FilePlatform.h"
+#include "convert/WorkFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
-// Only A to Z: the extension of a name typed on the command line keeps its other letters.
-QString AsciiLower(QString text)
-{
-    for (QChar& c : text) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    }
-    return text;
-}
-
 class TOutputCandidates
 {
 public:
@@ -75,19 +71,48 @@ QString GetOutputFileName(const QString& namingSource, const QString& extension,
     return candidates.At(number);
 }
 
-TOutputReservation ReserveOutputFile(const QString& namingSource, const QString& extension,
-                                     const QString& outputFolder)
+TClaimedOutput ClaimOutputFile(const QString& file, const QString& namingSource,
+                               const QString& extension, const QString& outputFolder)
 {
     const TOutputCandidates candidates(namingSource, extension, outputFolder);
-    for (int number = 0;; ++number) {
+    const QString folder = QFileInfo(candidates.At(0)).absolutePath();
+    const auto cannotWrite = [&](const QString& error) {
+        return TClaimedOutput{
+            {}, u"could not write into "_s + QDir::toNativeSeparators(folder) + u": "_s + error};
+    };
+    QString whole = file;
+    std::optional<TWorkFolder> landing;
+    for (int number = 0;;) {
         const QString candidate = candidates.At(number);
-        if (IsFileThere(candidate))
+        if (IsFileThere(candidate)) {
+            ++number;
             continue;
-        QFile file(candidate);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        }
+        const TMoveResult move = MoveWithoutReplacing(whole, candidate);
+        switch (move.Outcome) {
+        case TMoveOutcome::Moved:
             return {candidate, {}};
-        // A folder, a dangling link or a file made meanwhile: the name is not ours to take.
-        if (!IsAnythingThere(candidate))
-            return {{}, file.errorString()};
+        case TMoveOutcome::NameTaken:
+            ++number;
+            break;
+        case TMoveOutcome::OtherDevice: {
+            if (landing)
+                return cannotWrite(u"the file cannot be moved there"_s);
+            landing.emplace(folder, u".morvane-part-"_s);
+            if (!landing->IsValid())
+                return cannotWrite(u"no folder for the copy could be made there"_s);
+            const QString copy = landing->FilePath(QFileInfo(file).fileName());
+            if (const QString error = CopyWholeFile(whole, copy); !error.isEmpty())
+                return cannotWrite(error);
+            whole = copy;
+            break;
+        }
+        case TMoveOutcome::Failed:
+            // Some systems report a name taken by a folder as a refusal.
+            if (!IsAnythingThere(candidate))
+                return cannotWrite(move.Error);
+            ++number;
+            break;
+        }
     }
 }

@@ -12,16 +12,18 @@ QString FileStem(const QString& path);
 QString GetOutputFileName(const QString& namingSource, const QString& extension,
                           const QString& outputFolder);
 
-// An output name taken for one conversion: an empty file created exclusively, so that no one else
-// picks the name meanwhile. Error says why no name could be taken.
-struct TOutputReservation
+// A whole file given its output name, or why it could not be.
+struct TClaimedOutput
 {
     QString FileName;
     QString Error;
-    bool IsReserved() const { return !FileName.isEmpty(); }
+    bool IsClaimed() const { return !FileName.isEmpty(); }
 };
 
-// Reserves the name GetOutputFileName gives; a name that is taken by anything, even meanwhile,
-// passes to the next number. An existing file is never opened.
-TOutputReservation ReserveOutputFile(const QString& namingSource, const QString& extension,
-                                     const QString& outputFolder);
+// Gives the whole file `file` the name GetOutputFileName gives, in one step and never replacing
+// anything: a name taken by anything, even meanwhile, passes to the next number, so the output
+// appears under its name whole or not at all. From another file system the file is first copied
+// into a hidden work folder in the output folder (".morvane-part-" and six characters); such a
+// folder that a killed run left is removed here too.
+TClaimedOutput ClaimOutputFile(const QString& file, const QString& namingSource,
+                               const QString& extension, const QString& outputFolder);

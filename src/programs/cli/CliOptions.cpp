@@ -32,8 +32,10 @@ public:
             "TIFF, ...; taken as given) and prints a line per file: \"ok\" or \"fail\", a tab,\n"
             "the path, and for a failure a tab and the reason; then a summary.\n"
             "Exit status: 0 when every file was converted, 1 when any failed or none was\n"
-            "found, 2 for a usage error."_s);
-        FParser.addOptions({FQuality, FWidth, FOutput, FJobs});
+            "found, 2 for a usage error. Interrupted (SIGINT, SIGTERM, SIGHUP), it stops the\n"
+            "programs under way, reports every file (\"interrupted\" for those not converted)\n"
+            "and the summary, and then ends by that signal (status 130, 143, 129)."_s);
+        FParser.addOptions({FQuality, FWidth, FOutput, FJobs, FTimeLimit});
         FParser.addHelpOption();
         FParser.addVersionOption();
         FParser.addPositionalArgument(u"FORMAT"_s, u"Target format, used as the extension."_s);
@@ -92,6 +94,12 @@ private:
         if (!jobs)
             return UsageError(u"jobs must be a whole number above 0"_s);
         request.Jobs = *jobs;
+
+        const std::optional<int> timeLimit =
+            IntegerValue(FTimeLimit, 1, std::numeric_limits<int>::max());
+        if (!timeLimit)
+            return UsageError(u"the time limit must be a whole number of seconds above 0"_s);
+        request.TimeLimit = std::chrono::seconds(*timeLimit);
         return request;
     }
 
@@ -127,6 +135,11 @@ private:
                              u"Conversions at once; by default one per processor core."_s,
                              u"N"_s,
                              QString::number(QThread::idealThreadCount())};
+    QCommandLineOption FTimeLimit{{u"time-limit"_s},
+                                  u"End an outside program still running after SECONDS (default "
+                                  "900); its file fails."_s,
+                                  u"SECONDS"_s,
+                                  u"900"_s};
 };
 } // namespace
 

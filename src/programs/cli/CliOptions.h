@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
+
 enum class TCliAction
 {
     Convert,
@@ -21,6 +23,8 @@ struct TCliRequest
     TConvertOptions Options;
     QStringList Paths;
     int Jobs = 1;
+    // A program still running after this long is ended and its file fails.
+    std::chrono::seconds TimeLimit{900};
 };
 
 // Reads "morvane-cli [options] FORMAT PATH..."; arguments[0] is the program itself. Needs a

@@ -38,37 +38,55 @@ QList<TFileInfo> CollectInputs(const QStringList& paths)
     return list.Files();
 }
 
-std::atomic<TJobPool*> GInterruptedPool = nullptr;
+// Ctrl+C, kill's default and a closed terminal. The outside programs run in sessions of their own,
+// so these reach only us, and we end the programs.
+constexpr int StopSignals[] = {
+    SIGINT,
+    SIGTERM,
+#ifdef SIGHUP
+    SIGHUP,
+#endif
+};
 
-extern "C" void StopOnInterrupt(int)
+std::atomic<TJobPool*> GStoppedPool = nullptr;
+std::atomic<int> GStopSignal = 0;
+static_assert(std::atomic<TJobPool*>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
+
+extern "C" void StopOnSignal(int signal)
 {
-    // A second interrupt ends the program at once.
-    std::signal(SIGINT, SIG_DFL);
-    if (TJobPool* pool = GInterruptedPool.load())
+    // A second signal ends the program at once; the programs it started die with it.
+    for (const int stopSignal : StopSignals)
+        std::signal(stopSignal, SIG_DFL);
+    int none = 0;
+    GStopSignal.compare_exchange_strong(none, signal);
+    if (TJobPool* pool = GStoppedPool.load())
         pool->Stop();
 }
 
-// While it lives, an interrupt (Ctrl+C) stops the pool from starting more files, so that the
-// conversions under way can remove what they leave unfinished and every input is still reported.
-class TStopOnInterrupt
+// While it lives, a stop signal stops the pool: the programs under way are ended, every input is
+// still reported (as "interrupted" when it was not converted) and the summary printed.
+class TStopOnSignals
 {
 public:
-    explicit TStopOnInterrupt(TJobPool& pool)
+    explicit TStopOnSignals(TJobPool& pool)
     {
-        GInterruptedPool = &pool;
-        FPrevious = std::signal(SIGINT, StopOnInterrupt);
+        GStopSignal = 0;
+        GStoppedPool = &pool;
+        for (const int signal : StopSignals)
+            FPrevious.append(std::signal(signal, StopOnSignal));
     }
-    ~TStopOnInterrupt()
+    ~TStopOnSignals()
     {
-        std::signal(SIGINT, FPrevious);
-        GInterruptedPool = nullptr;
+        for (qsizetype index = 0; index < FPrevious.size(); ++index)
+            std::signal(StopSignals[index], FPrevious[index]);
+        GStoppedPool = nullptr;
     }
-    TStopOnInterrupt(const TStopOnInterrupt&) = delete;
-    TStopOnInterrupt& operator=(const TStopOnInterrupt&) = delete;
+    TStopOnSignals(const TStopOnSignals&) = delete;
+    TStopOnSignals& operator=(const TStopOnSignals&) = delete;
 
 private:
     using THandler = void (*)(int);
-    THandler FPrevious = SIG_DFL;
+    QList<THandler> FPrevious;
 };
 
 class TBatch
@@ -83,17 +101,22 @@ public:
 
     int Run()
     {
-        const TConvertTools tools = TConvertTools::Installed();
+        TConvertTools tools = TConvertTools::Installed();
+        tools.TimeLimit = FRequest.TimeLimit;
         for (const QString& message : MissingToolMessages(tools, FRequest.Options.Format, FInputs))
             PrintLine(stderr, message);
         TJobPool pool(tools, FRequest.Options, FRequest.Jobs);
-        const TStopOnInterrupt stopOnInterrupt(pool);
-        pool.Run(
-            FInputs,
-            [this](qsizetype index, const TConvertResult& result) { Report(index, result); },
-            [this](qsizetype done) { ShowProgress(done); });
+        {
+            const TStopOnSignals stopOnSignals(pool);
+            pool.Run(
+                FInputs,
+                [this](qsizetype index, const TConvertResult& result) { Report(index, result); },
+                [this](qsizetype done) { ShowProgress(done); });
+        }
         ClearProgress();
         PrintLine(stdout, SummaryLine(FConverted, FFailed));
+        if (const int signal = GStopSignal.load(); signal != 0)
+            return EndAsSignalled(signal);
         return FFailed == 0 ? ExitSuccess : ExitFailure;
     }
 

@@ -13,6 +13,17 @@ bool CarriesLocalFiles(const QMimeData* data)
 {
     return !TDragFile::LocalPaths(data).isEmpty();
 }
+
+// The list only reads the files: a drop is always a copy, never a move after which the source
+// would delete its originals. A source that offers no copy is refused.
+bool AcceptAsCopy(QDropEvent* event)
+{
+    if (!(event->possibleActions() & Qt::CopyAction))
+        return false;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
 } // namespace
 
 TDragFile::TDragFile(QAbstractScrollArea* control, TDropProc dropProc)
@@ -55,7 +66,8 @@ bool TDragFile::eventFilter(QObject* watched, QEvent* event)
         auto* drag = static_cast<QDragMoveEvent*>(event);
         if (!CarriesLocalFiles(drag->mimeData()))
             return QObject::eventFilter(watched, event);
-        drag->acceptProposedAction();
+        if (!AcceptAsCopy(drag))
+            drag->ignore();
         return true;
     }
     case QEvent::Drop: {
@@ -63,8 +75,10 @@ bool TDragFile::eventFilter(QObject* watched, QEvent* event)
         const QStringList paths = LocalPaths(drop->mimeData());
         if (paths.isEmpty())
             return QObject::eventFilter(watched, event);
-        drop->acceptProposedAction();
-        FDropProc(paths);
+        if (AcceptAsCopy(drop))
+            FDropProc(paths);
+        else
+            drop->ignore();
         return true;
     }
     default:

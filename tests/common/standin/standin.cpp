@@ -1,16 +1,23 @@
 // Stands in for an outside program (ImageMagick, the JPEG encoder, Ghostscript) in tests. Copied
 // into a tool folder under the program's name, it appends its call to "standin.log" there and does
-// what files beside it say (see StandIn.h): print a text, write nothing, how many pages, or wait
-// for a gate file before it ends.
+// what files beside it say (see StandIn.h): print a text, write nothing, how many pages, wait for
+// a gate file, end with a status or a signal, or hang with a child of its own.
 #include <cctype>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -21,13 +28,41 @@ std::string ReadText(const fs::path& path)
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Fields end with a zero byte, which no argument can hold: name, folder, count, arguments.
+// The first argument that names an existing file, its frame suffix set aside: the program's
+// input. Empty for none.
+std::string InputFile(const std::vector<std::string>& args)
+{
+    for (std::string arg : args) {
+        if (const std::size_t bracket = arg.rfind('['); bracket != std::string::npos)
+            arg.erase(bracket);
+        struct stat file = {};
+        if (!arg.empty() && ::stat(arg.c_str(), &file) == 0 && S_ISREG(file.st_mode))
+            return arg;
+    }
+    return {};
+}
+
+unsigned long long FileNumber(const std::string& path)
+{
+    struct stat file = {};
+    return !path.empty() && ::stat(path.c_str(), &file) == 0 ? file.st_ino : 0;
+}
+
+// Fields end with a zero byte, which no argument can hold: name, folder, process, process group,
+// input file number, count, arguments, count, environment entries ("NAME=value").
 void Record(const fs::path& folder, const std::string& name, const std::vector<std::string>& args)
 {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry)
+        environment.emplace_back(*entry);
     std::ofstream log(folder / "standin.log", std::ios::binary | std::ios::app);
-    log << name << '\0' << fs::current_path().string() << '\0' << args.size() << '\0';
+    log << name << '\0' << fs::current_path().string() << '\0' << getpid() << '\0' << getpgrp()
+        << '\0' << FileNumber(InputFile(args)) << '\0' << args.size() << '\0';
     for (const std::string& arg : args)
         log << arg << '\0';
+    log << environment.size() << '\0';
+    for (const std::string& entry : environment)
+        log << entry << '\0';
 }
 
 // As the real programs read an output name: "%%" is "%", "%d" and "%03d" the page number.
@@ -104,8 +139,10 @@ void WritePages(const fs::path& folder, const std::string& pattern)
     } else if (!pages.empty()) {
         last = std::stoi(pages);
     }
-    for (int page = first; page <= last; ++page)
-        Write(ExpandName(pattern, page), "written by gs\n");
+    for (int page = first; page <= last; ++page) {
+        const std::string name = ExpandName(pattern, page);
+        Write(name, "written by gs as " + fs::path(name).filename().string() + "\n");
+    }
 }
 
 void WriteOutput(const fs::path& folder, const std::string& name,
@@ -130,7 +167,8 @@ void WriteOutput(const fs::path& folder, const std::string& name,
     }
 }
 
-// "<name>.nowrite" stops all writing when empty, else only calls with an argument holding its text.
+// "<name>.nowrite" stops all writing when empty, else only calls with an argument or an input file
+// holding its text.
 bool WritesNothing(const fs::path& folder, const std::string& name,
                    const std::vector<std::string>& args)
 {
@@ -144,7 +182,8 @@ bool WritesNothing(const fs::path& folder, const std::string& name,
         if (arg.find(text) != std::string::npos)
             return true;
     }
-    return false;
+    const std::string input = InputFile(args);
+    return !input.empty() && ReadText(input).find(text) != std::string::npos;
 }
 
 // "<name>.gate" names a file to wait for, so that a test can hold a run in progress; a test that
@@ -161,6 +200,34 @@ void WaitForGate(const fs::path& folder, const std::string& name)
 }
 } // namespace
 
+// "<name>.hang": starts a child of its own, notes its number in "<name>.children", and both wait
+// far longer than any test's time limit.
+void Hang(const fs::path& folder, const std::string& name)
+{
+    if (!fs::exists(folder / (name + ".hang")))
+        return;
+    const pid_t child = fork();
+    if (child > 0) {
+        std::ofstream(folder / (name + ".children"), std::ios::app) << child << '\n';
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(120));
+    if (child == 0)
+        _exit(0);
+}
+
+// "<name>.signal" holds a signal the program ends by, "<name>.exit" an exit status.
+int End(const fs::path& folder, const std::string& name)
+{
+    const std::string signal = ReadText(folder / (name + ".signal"));
+    if (!signal.empty()) {
+        std::fflush(nullptr);
+        std::signal(std::stoi(signal), SIG_DFL);
+        std::raise(std::stoi(signal));
+    }
+    const std::string status = ReadText(folder / (name + ".exit"));
+    return status.empty() ? 0 : std::stoi(status);
+}
+
 int main(int argc, char** argv)
 {
     const fs::path self = fs::absolute(argv[0]);
@@ -174,5 +241,7 @@ int main(int argc, char** argv)
     std::fputs(printed.c_str(), stdout);
     if (!WritesNothing(folder, name, args))
         WriteOutput(folder, name, args);
-    return 0;
+    std::fflush(nullptr);
+    Hang(folder, name);
+    return End(folder, name);
 }
