@@ -10,10 +10,30 @@ namespace {
 
 const QStringList Languages = {u"ko"_s, u"en"_s, u"ja"_s, u"zh"_s, u"ru"_s, u"it"_s, u"fr"_s};
 
+QByteArray CatalogueBytes(const QString& resource)
+{
+    QFile file(resource);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QByteArray ShippedCatalogue()
 {
-    QFile file(u":/translate.txt"_s);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return CatalogueBytes(u":/translate.txt"_s);
+}
+
+QByteArray AddedCatalogue()
+{
+    return CatalogueBytes(u":/translate-added.txt"_s);
+}
+
+// The blocks of a catalogue text, each a list of its lines.
+QList<QStringList> Blocks(const QByteArray& catalogue)
+{
+    QList<QStringList> blocks;
+    QString text = QString::fromUtf8(catalogue.mid(3)).replace(u"\r\n"_s, u"\n"_s);
+    for (const QString& block : text.split(u"\n\n"_s, Qt::SkipEmptyParts))
+        blocks.append(block.split(u'\n', Qt::SkipEmptyParts));
+    return blocks;
 }
 
 } // namespace
@@ -114,16 +134,49 @@ private Q_SLOTS:
         }
     }
 
-    // A value shared by two blocks would make one of them unreachable.
-    void shippedValuesLeadToOneBlock()
+    // Texts added since the shipped catalogue keep its form: a byte-order mark, then blocks of one
+    // line per language in the shipped order, every line ended by CR LF, one empty line between.
+    void addedCatalogueBytes()
+    {
+        const QByteArray bytes = AddedCatalogue();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QByteArray body = bytes.mid(3);
+        QVERIFY(body.isEmpty() || body.endsWith("\r\n"));
+        QVERIFY(!body.endsWith("\r\n\r\n"));
+        QCOMPARE(body.count('\r'), body.count("\r\n"));
+        QCOMPARE(body.count('\n'), body.count("\r\n"));
+        QVERIFY(!body.contains("\r\n\r\n\r\n"));
+        for (const QStringList& lines : Blocks(bytes)) {
+            QCOMPARE(lines.size(), Languages.size());
+            for (qsizetype i = 0; i < lines.size(); ++i)
+                QVERIFY2(lines[i].startsWith(Languages[i] + u'=') && lines[i].size() > 3,
+                         qUtf8Printable(lines[i]));
+        }
+    }
+
+    // Every added text reaches every language from its Korean source, behind the shipped ones.
+    void addedTextsTranslate()
+    {
+        for (const QStringList& lines : Blocks(AddedCatalogue())) {
+            const QString source = lines.first().section(u'=', 1);
+            for (qsizetype i = 0; i < Languages.size(); ++i) {
+                const QString expected =
+                    QString(lines[i].section(u'=', 1)).replace(u"\\n"_s, u"\r"_s);
+                QCOMPARE(TranslateText(source, Languages[i]), expected);
+            }
+        }
+    }
+
+    // A value shared by two blocks, in one catalogue or across both, would make one of them
+    // unreachable.
+    void valuesLeadToOneBlock()
     {
         QHash<QString, QString> blockOfValue;
-        const QString text = QString::fromUtf8(ShippedCatalogue().mid(3));
-        const QStringList blocks = QString(text).replace(u"\r\n"_s, u"\n"_s).split(u"\n\n"_s);
+        const QList<QStringList> blocks = Blocks(ShippedCatalogue()) + Blocks(AddedCatalogue());
         QVERIFY(blocks.size() > 1);
-        for (const QString& block : blocks) {
-            const QString key = block.section(u'\n', 0, 0);
-            for (const QString& line : block.split(u'\n', Qt::SkipEmptyParts)) {
+        for (const QStringList& block : blocks) {
+            const QString key = block.first();
+            for (const QString& line : block) {
                 QString value = line.section(u'=', 1);
                 for (QChar& c : value) {
                     if (c >= u'a' && c <= u'z')

@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const auto CatalogueResource = u":/translate.txt"_s;
+// The shipped catalogue, then the texts added since; a text found in both takes the shipped one.
+const QStringList CatalogueResources = {u":/translate.txt"_s, u":/translate-added.txt"_s};
 const auto FallbackLanguage = u"en"_s;
 
 struct TCatalogueLine
@@ -108,20 +109,34 @@ const TCatalogueLine* FindInBlock(const TCatalogue& catalogue, size_t blockStart
 
 void LoadTranslations()
 {
-    QFile file(CatalogueResource);
-    LoadCatalogue(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    QList<QByteArray> texts;
+    for (const QString& resource : CatalogueResources) {
+        QFile file(resource);
+        if (file.open(QIODevice::ReadOnly))
+            texts.append(file.readAll());
+    }
+    LoadCatalogue(texts);
     SetCurrentLanguage(GetUserLanguage().left(2));
 }
 
 void LoadCatalogue(const QByteArray& text)
 {
-    QByteArrayView bytes(text);
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
+    LoadCatalogue(QList<QByteArray>{text});
+}
 
+void LoadCatalogue(const QList<QByteArray>& texts)
+{
     auto catalogue = std::make_shared<TCatalogue>();
-    for (const QString& line : SplitLines(QString::fromUtf8(bytes)))
-        catalogue->push_back(ParseLine(line));
+    for (const QByteArray& text : texts) {
+        QByteArrayView bytes(text);
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes = bytes.sliced(3);
+        // An empty line keeps the last block of one text apart from the first of the next.
+        if (!catalogue->empty())
+            catalogue->push_back(ParseLine(QString()));
+        for (const QString& line : SplitLines(QString::fromUtf8(bytes)))
+            catalogue->push_back(ParseLine(line));
+    }
 
     TTranslationState& state = State();
     const std::lock_guard lock(state.Mutex);
