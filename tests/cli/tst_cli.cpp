@@ -2,7 +2,9 @@
 #include "convert/ConvertTools.h"
 #include "convert/RunProcess.h"
 
+#include "PicFixture.h"
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -11,8 +13,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
-
-#include <optional>
 
 #include <signal.h>
 
@@ -25,18 +25,6 @@ struct TCliRun
     QStringList Lines;
     QString Errors;
 };
-
-bool WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A shell script in place of ImageMagick: ImageMagick's output is its last argument.
 void WriteMagickScript(const QString& folder, const QByteArray& body)
@@ -118,7 +106,7 @@ QString VendorFolder()
 } // namespace
 
 // morvane-cli run as a separate program, with stand-in tools on its PATH or with the real ones.
-class TCliTest : public QObject
+class TCliTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
@@ -126,25 +114,13 @@ private:
     TTestHome FHome;
     // Made once: a folder for the usage tests and a mixed folder for the real tools.
     QTemporaryDir FSamples;
-    std::optional<QTemporaryDir> FPics;
 
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
     QString Sample(const QString& name) const { return FSamples.filePath(name); }
-
-    QStringList Pics(const QStringList& names) const
-    {
-        QStringList paths;
-        for (const QString& name : names)
-            paths << Pic(name);
-        return paths;
-    }
 
     void MakePics(const QStringList& names) const
     {
-        for (const QString& name : names) {
-            QVERIFY(QDir().mkpath(QFileInfo(Pic(name)).path()));
+        for (const QString& name : names)
             QVERIFY(WriteFile(Pic(name), "x"));
-        }
     }
 
     bool MakeImage(const TConvertTools& tools, const QString& name,
@@ -192,8 +168,8 @@ private Q_SLOTS:
         QVERIFY(MakePdf(tools, u"mixed/doc.pdf"_s, setup + page + page + page));
     }
 
-    void init() { FPics.emplace(); }
-    void cleanup() { FPics.reset(); }
+    void init() { NewPicFolder(); }
+    void cleanup() { RemovePicFolder(); }
 
     void usageErrors_data()
     {
@@ -277,7 +253,7 @@ private Q_SLOTS:
         standIn.SetPages(1, 3);
         const TCliRun run =
             RunCli({u"-j"_s, u"4"_s, u"PNG"_s, u"d.pdf"_s, u"c.jpg"_s, u"b.jpg"_s, u"./a.jpg"_s},
-                   standIn.Folder(), FPics->path());
+                   standIn.Folder(), Pics());
         QCOMPARE(run.Lines, QStringList({u"ok\td.pdf"_s, u"ok\tc.jpg"_s,
                                          u"fail\tb.jpg\tno output was written"_s, u"ok\t./a.jpg"_s,
                                          u"3 converted, 1 failed"_s}));
@@ -375,8 +351,7 @@ private Q_SLOTS:
         QFETCH(QStringList, lines);
         MakePics({u"a.jpg"_s, u"d.pdf"_s});
         const TStandIn standIn(programs);
-        const TCliRun run =
-            RunCli({format, u"a.jpg"_s, u"d.pdf"_s}, standIn.Folder(), FPics->path());
+        const TCliRun run = RunCli({format, u"a.jpg"_s, u"d.pdf"_s}, standIn.Folder(), Pics());
         QCOMPARE(run.Errors, message);
         QCOMPARE(run.Lines.mid(0, 2), lines);
     }
@@ -410,13 +385,13 @@ private Q_SLOTS:
         QTemporaryDir tools;
         // Appends, so that an output written twice holds two lines.
         WriteMagickScript(tools.path(), "echo \"$1\" >> \"$output\"");
-        TCliProcess first({u"-j"_s, u"3"_s, u"PNG"_s, FPics->path()}, tools.path());
-        TCliProcess second({u"-j"_s, u"3"_s, u"PNG"_s, FPics->path()}, tools.path());
+        TCliProcess first({u"-j"_s, u"3"_s, u"PNG"_s, Pics()}, tools.path());
+        TCliProcess second({u"-j"_s, u"3"_s, u"PNG"_s, Pics()}, tools.path());
         QCOMPARE(first.Finish().ExitCode, 0);
         QCOMPARE(second.Finish().ExitCode, 0);
 
         QMap<QString, int> outputsOfSource;
-        for (const QString& output : QDir(FPics->path()).entryList({u"*.png"_s})) {
+        for (const QString& output : QDir(Pics()).entryList({u"*.png"_s})) {
             const QByteArray content = ReadFile(Pic(output));
             QVERIFY2(content.count('\n') == 1, qPrintable(output));
             ++outputsOfSource[QString::fromUtf8(content.trimmed())];
@@ -436,7 +411,7 @@ private Q_SLOTS:
                                             "' ]; do /bin/sleep 0.05; done\n"
                                             "echo converted > \"$output\"");
         TCliProcess cli({u"-j"_s, u"1"_s, u"PNG"_s, u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s},
-                        tools.path(), FPics->path());
+                        tools.path(), Pics());
         QTRY_VERIFY(QFile::exists(started));
         QCOMPARE(::kill(cli.ProcessId(), SIGINT), 0);
         QVERIFY(WriteFile(release, {}));
@@ -446,7 +421,7 @@ private Q_SLOTS:
         QCOMPARE(run.Lines,
                  QStringList({u"ok\ta.jpg"_s, u"fail\tb.jpg\tinterrupted"_s,
                               u"fail\tc.jpg\tinterrupted"_s, u"1 converted, 2 failed"_s}));
-        QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList{u"a.png"_s});
+        QCOMPARE(QDir(Pics()).entryList({u"*.png"_s}), QStringList{u"a.png"_s});
     }
 
     void sameOutputsWithOneJobAndWithFour_data()

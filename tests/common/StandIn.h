@@ -1,17 +1,11 @@
 #pragma once
 
+#include "StandInLog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
-
-// One call that a stand-in program received.
-struct TStandInCall
-{
-    QString Program;
-    QString WorkingFolder;
-    QStringList Arguments;
-};
 
 // A temporary tool folder holding the recording stand-in program under the given names. By
 // default each call writes its output file: ImageMagick ("magick", "convert") the last argument
@@ -59,21 +53,12 @@ public:
 
     QList<TStandInCall> Calls() const
     {
-        QFile log(FDir.filePath(QStringLiteral("standin.log")));
-        if (!log.open(QIODevice::ReadOnly))
-            return {};
-        const QList<QByteArray> fields = log.readAll().split('\0');
-        QList<TStandInCall> calls;
-        qsizetype at = 0;
-        while (at + 3 <= fields.size() - 1) {
-            TStandInCall call{QString::fromUtf8(fields[at]), QString::fromUtf8(fields[at + 1]), {}};
-            const qsizetype count = fields[at + 2].toLongLong();
-            at += 3;
-            for (qsizetype i = 0; i < count; ++i)
-                call.Arguments << QString::fromUtf8(fields[at + i]);
-            at += count;
-            calls << call;
-        }
+        return ReadStandInLog(FDir.filePath(QStringLiteral("standin.log")));
+    }
+    QList<TStandInCall> CallsOf(const QString& program) const
+    {
+        QList<TStandInCall> calls = Calls();
+        calls.removeIf([&](const TStandInCall& call) { return call.Program != program; });
         return calls;
     }
 

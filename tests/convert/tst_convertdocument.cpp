@@ -1,6 +1,8 @@
 #include "convert/Converter.h"
 
+#include "PicFixture.h"
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -15,50 +17,25 @@ using namespace Qt::StringLiterals;
 namespace {
 const QStringList AllPrograms{u"magick"_s, u"cjpeg"_s, u"gs"_s};
 
-void WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
 TConvertOptions Options(const QString& format)
 {
     TConvertOptions options;
     options.Format = format;
     return options;
 }
-
-QList<TStandInCall> CallsOf(const TStandIn& standIn, const QString& program)
-{
-    QList<TStandInCall> calls;
-    for (const TStandInCall& call : standIn.Calls()) {
-        if (call.Program == program)
-            calls << call;
-    }
-    return calls;
-}
 } // namespace
 
-class TConvertDocumentTest : public QObject
+class TConvertDocumentTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
 private:
     std::optional<TTestHome> FHome;
-    std::optional<QTemporaryDir> FPics;
 
-    QString Pics() const { return FPics->path(); }
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
-    QString ScratchFolder() const { return FHome->CacheHome() + u"/Morvane"_s; }
-    QStringList ScratchEntries() const
-    {
-        return QDir(ScratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    }
     // A private folder of the scratch folder, as a pattern.
     QString WorkFolderPattern() const
     {
-        return QRegularExpression::escape(ScratchFolder()) + u"/[^/]+"_s;
+        return QRegularExpression::escape(FHome->ScratchFolder()) + u"/[^/]+"_s;
     }
     static TConverter Converter(const TStandIn& standIn,
                                 const TConvertOptions& options = Options(u"PNG"_s))
@@ -70,11 +47,11 @@ private Q_SLOTS:
     void init()
     {
         FHome.emplace();
-        FPics.emplace();
+        NewPicFolder();
     }
     void cleanup()
     {
-        FPics.reset();
+        RemovePicFolder();
         FHome.reset();
     }
 
@@ -103,7 +80,7 @@ private Q_SLOTS:
         QCOMPARE(calls[1].Arguments, (QStringList{work + u"/a-001.bmp[0]"_s, u"-auto-orient"_s,
                                                   u"-resize"_s, u"25%"_s, Pic(u"a-001.png"_s)}));
         QVERIFY(QFileInfo(Pic(u"a-001.png"_s)).size() > 0);
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void pages_data()
@@ -145,9 +122,9 @@ private Q_SLOTS:
         const TConvertResult result = Converter(standIn).ConvertPDF(Pic(source));
 
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
-        QVERIFY(CallsOf(standIn, u"gs"_s).value(0).Arguments.value(9).endsWith(u'/' + pattern));
+        QVERIFY(standIn.CallsOf(u"gs"_s).value(0).Arguments.value(9).endsWith(u'/' + pattern));
         QStringList written;
-        for (const TStandInCall& call : CallsOf(standIn, u"magick"_s))
+        for (const TStandInCall& call : standIn.CallsOf(u"magick"_s))
             written << QString(call.Arguments.last()).replace(u"%%"_s, u"%"_s);
         QStringList expected;
         for (const QString& output : std::as_const(outputs)) {
@@ -155,7 +132,7 @@ private Q_SLOTS:
             QVERIFY2(QFileInfo(Pic(output)).size() > 0, qPrintable(output));
         }
         QCOMPARE(written, expected);
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void lastPageDecides_data()
@@ -176,7 +153,7 @@ private Q_SLOTS:
 
         QCOMPARE(Converter(standIn).ConvertPDF(Pic(u"a.pdf"_s)).Succeeded, succeeded);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files).size(), 1);
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void documentFailures_data()
@@ -213,9 +190,9 @@ private Q_SLOTS:
             QVERIFY(!result.Succeeded);
             QCOMPARE(result.Reason, reason);
         }
-        QVERIFY(CallsOf(standIn, u"magick"_s).isEmpty());
+        QVERIFY(standIn.CallsOf(u"magick"_s).isEmpty());
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList());
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void pagesGoToTheOutputFolderWithoutReplacingAnything()
@@ -243,18 +220,18 @@ private Q_SLOTS:
         options.ResizeWidth = TResizeWidth::On;
         options.Width = 800;
         QVERIFY(Converter(standIn, options).ConvertPDF(Pic(u"a.pdf"_s)).Succeeded);
-        const QStringList magick = CallsOf(standIn, u"magick"_s).value(0).Arguments;
+        const QStringList magick = standIn.CallsOf(u"magick"_s).value(0).Arguments;
         QCOMPARE(magick.mid(1, 3), (QStringList{u"-auto-orient"_s, u"-resize"_s, u"800x"_s}));
     }
 
     void pagesOfAnEarlierRunAreNotCollected()
     {
-        QVERIFY(QDir().mkpath(ScratchFolder()));
-        WriteFile(ScratchFolder() + u"/a-005.bmp"_s, "left by an interrupted run");
+        QVERIFY(QDir().mkpath(FHome->ScratchFolder()));
+        QVERIFY(WriteFile(FHome->ScratchFolder() + u"/a-005.bmp"_s, "left by an interrupted run"));
         const TStandIn standIn;
         QVERIFY(Converter(standIn).ConvertPDF(Pic(u"a.pdf"_s)).Succeeded);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"a-001.png"_s});
-        QCOMPARE(ScratchEntries(), QStringList{u"a-005.bmp"_s});
+        QCOMPARE(FHome->ScratchEntries(), QStringList{u"a-005.bmp"_s});
     }
 
     void aiArguments_data()
@@ -291,7 +268,7 @@ private Q_SLOTS:
                  (QStringList{match.captured(1) + u'/' + intermediate + u"[0]"_s, u"-auto-orient"_s,
                               QString(Pic(output)).replace(u"%"_s, u"%%"_s)}));
         QVERIFY(QFileInfo(Pic(output)).size() > 0);
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void aiIntermediateRemovedWhenTheConversionFails()
@@ -300,9 +277,9 @@ private Q_SLOTS:
         standIn.SetWritesNothing(u"magick"_s);
         const TConvertResult result = Converter(standIn).ConvertAI(Pic(u"drawing.ai"_s));
         QVERIFY(!result.Succeeded);
-        QCOMPARE(CallsOf(standIn, u"magick"_s).size(), 1);
+        QCOMPARE(standIn.CallsOf(u"magick"_s).size(), 1);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList());
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void fileTypeChoosesTheConverter_data()

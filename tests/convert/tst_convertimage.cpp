@@ -1,7 +1,9 @@
 #include "convert/Converter.h"
 #include "convert/OutputName.h"
 
+#include "PicFixture.h"
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -17,19 +19,6 @@ using namespace Qt::StringLiterals;
 namespace {
 const QStringList AllPrograms{u"magick"_s, u"cjpeg"_s, u"gs"_s};
 
-void WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Entries as "kind:name": file (holding "existing"), folder, link (to a file) or dangling (link).
 void MakeEntries(const QDir& folder, const QStringList& entries)
 {
@@ -38,7 +27,7 @@ void MakeEntries(const QDir& folder, const QStringList& entries)
         const QString path = folder.filePath(entry.section(u':', 1));
         QDir().mkpath(QFileInfo(path).absolutePath());
         if (kind == u"file")
-            WriteFile(path, "existing");
+            QVERIFY(WriteFile(path, "existing"));
         else if (kind == u"folder")
             QVERIFY(QDir().mkpath(path));
         else if (kind == u"link")
@@ -46,7 +35,7 @@ void MakeEntries(const QDir& folder, const QStringList& entries)
         else if (kind == u"dangling")
             QVERIFY(QFile::link(folder.filePath(u"never-made"_s), path));
     }
-    WriteFile(folder.filePath(u"target.txt"_s), "target");
+    QVERIFY(WriteFile(folder.filePath(u"target.txt"_s), "target"));
 }
 
 QStringList Expand(const QStringList& texts, const QString& pics)
@@ -69,21 +58,13 @@ TConvertOptions Options(const QString& format, TResizeWidth resize = TResizeWidt
 }
 } // namespace
 
-class TConvertImageTest : public QObject
+class TConvertImageTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
 private:
     std::optional<TTestHome> FHome;
-    std::optional<QTemporaryDir> FPics;
 
-    QString Pics() const { return FPics->path(); }
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
-    QString ScratchFolder() const { return FHome->CacheHome() + u"/Morvane"_s; }
-    QStringList ScratchEntries() const
-    {
-        return QDir(ScratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    }
     static TConverter Converter(const TStandIn& standIn, const TConvertOptions& options)
     {
         return TConverter(TConvertTools::InFolder(standIn.Folder()), options);
@@ -93,11 +74,11 @@ private Q_SLOTS:
     void init()
     {
         FHome.emplace();
-        FPics.emplace();
+        NewPicFolder();
     }
     void cleanup()
     {
-        FPics.reset();
+        RemovePicFolder();
         FHome.reset();
     }
 
@@ -167,7 +148,7 @@ private Q_SLOTS:
     void reservationPassesAFileMadeMeanwhile()
     {
         const QString chosen = GetOutputFileName(Pic(u"a.jpg"_s), u"PNG"_s, {});
-        WriteFile(chosen, "theirs");
+        QVERIFY(WriteFile(chosen, "theirs"));
         const TOutputReservation reservation = ReserveOutputFile(Pic(u"a.jpg"_s), u"PNG"_s, {});
         QCOMPARE(reservation.FileName, Pic(u"a (1).png"_s));
         QCOMPARE(ReadFile(chosen), QByteArray("theirs"));
@@ -331,7 +312,7 @@ private Q_SLOTS:
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         const QList<TStandInCall> calls = standIn.Calls();
         QCOMPARE(calls.size(), 2);
-        const QString work = QRegularExpression::escape(ScratchFolder()) + u"/[^/]+/"_s;
+        const QString work = QRegularExpression::escape(FHome->ScratchFolder()) + u"/[^/]+/"_s;
         const QString stamp = u"\\d{8}_\\d{9}"_s;
         const QStringList magick = calls[0].Arguments;
         QCOMPARE(calls[0].Program, u"magick"_s);
@@ -353,7 +334,7 @@ private Q_SLOTS:
         QCOMPARE(encoder[4], bitmapMatch.captured(1));
 
         QCOMPARE(ReadFile(Pic(FileStem(source) + u".jpg"_s)), QByteArray("written by cjpeg\n"));
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void failures_data()
@@ -403,7 +384,7 @@ private Q_SLOTS:
             standIn.SetPrinted(printingProgram, printed);
         if (!silentProgram.isEmpty())
             standIn.SetWritesNothing(silentProgram);
-        WriteFile(Pic(u"a.jpg"_s), "source");
+        QVERIFY(WriteFile(Pic(u"a.jpg"_s), "source"));
 
         const TConvertResult result =
             Converter(standIn, Options(format)).ConvertImage(Pic(u"a.jpg"_s), u"JPG"_s, 0, {});
@@ -412,7 +393,7 @@ private Q_SLOTS:
         QCOMPARE(result.Reason, reason);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"a.jpg"_s});
         QCOMPARE(ReadFile(Pic(u"a.jpg"_s)), QByteArray("source"));
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void jpegPathIgnoresPrintedTextWhenTheFileIsWritten()
@@ -429,7 +410,7 @@ private Q_SLOTS:
     void unwritableScratchFolderFailsTheJpegPath()
     {
         QVERIFY(QDir().mkpath(FHome->CacheHome()));
-        WriteFile(ScratchFolder(), "a file where the folder belongs");
+        QVERIFY(WriteFile(FHome->ScratchFolder(), "a file where the folder belongs"));
         const TStandIn standIn;
         const TConvertResult result =
             Converter(standIn, Options(u"JPG"_s)).ConvertImage(Pic(u"a.png"_s), u"PNG"_s, 0, {});
@@ -491,22 +472,20 @@ private Q_SLOTS:
         expected.sort();
         QCOMPARE(outputs, expected);
         QSet<QString> bitmaps;
-        for (const TStandInCall& call : standIn.Calls()) {
-            if (call.Program == u"cjpeg")
-                bitmaps.insert(call.Arguments.last());
-        }
+        for (const TStandInCall& call : standIn.CallsOf(u"cjpeg"_s))
+            bitmaps.insert(call.Arguments.last());
         QCOMPARE(bitmaps.size(), Count);
     }
 
     void toolFolderGivenIsTheOnlyPlaceLookedAt()
     {
         const TStandIn standIn({u"magick"_s});
-        WriteFile(standIn.Folder() + u"/gs"_s, "not a program");
+        QVERIFY(WriteFile(standIn.Folder() + u"/gs"_s, "not a program"));
         const TConvertTools tools = TConvertTools::InFolder(standIn.Folder());
         QCOMPARE(tools.ImageMagick, standIn.Folder() + u"/magick"_s);
         QCOMPARE(tools.JpegEncoder, QString());
         QCOMPARE(tools.Ghostscript, QString());
-        QCOMPARE(tools.ScratchFolder, ScratchFolder());
+        QCOMPARE(tools.ScratchFolder, FHome->ScratchFolder());
     }
 
     void convertCountsOnlyWhenItNamesImageMagick_data()

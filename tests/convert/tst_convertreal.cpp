@@ -1,29 +1,17 @@
 #include "convert/Converter.h"
 #include "convert/RunProcess.h"
 
+#include "PicFixture.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
-#include <optional>
-
 using namespace Qt::StringLiterals;
 
 namespace {
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 // An EXIF block saying "rotate 90 degrees clockwise to view" (orientation 6), right after the
 // JPEG's start marker.
 QByteArray WithExifOrientation(const QByteArray& jpeg)
@@ -46,7 +34,7 @@ TConvertOptions Options(const QString& format, int quality = 75)
 } // namespace
 
 // Conversions with the real ImageMagick, cjpeg and Ghostscript, on tiny fixtures made here.
-class TConvertRealTest : public QObject
+class TConvertRealTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
@@ -55,10 +43,8 @@ private:
     TTestHome FHome;
     TConvertTools FTools;
     QTemporaryDir FFixtures;
-    std::optional<QTemporaryDir> FPics;
 
     QString Fixture(const QString& name) const { return FFixtures.filePath(name); }
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
 
     bool MakeImage(const QString& name, const QStringList& arguments) const
     {
@@ -79,7 +65,6 @@ private:
         QFile::copy(Fixture(fixture), Pic(name));
         return Pic(name);
     }
-    QString ScratchFolder() const { return FHome.CacheHome() + u"/Morvane"_s; }
     // Width and height of every frame, as "w h".
     QStringList Frames(const QString& path) const
     {
@@ -134,12 +119,11 @@ private Q_SLOTS:
         QVERIFY(MakePdf(u"one-page.pdf"_s, setup + page));
     }
 
-    void init() { FPics.emplace(); }
+    void init() { NewPicFolder(); }
     void cleanup()
     {
-        FPics.reset();
-        QCOMPARE(QDir(ScratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList());
+        RemovePicFolder();
+        QCOMPARE(FHome.ScratchEntries(), QStringList());
     }
 
     void exifRotatedJpegComesOutUpright_data()
@@ -177,7 +161,7 @@ private Q_SLOTS:
         const TConvertResult result = Convert(source, u"GIF"_s, Options(format));
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         QCOMPARE(Frames(Pic(output)), QStringList(frames, u"10 10"_s));
-        QCOMPARE(QDir(FPics->path()).entryList(QDir::Files).size(), 2);
+        QCOMPARE(QDir(Pics()).entryList(QDir::Files).size(), 2);
     }
 
     void twoPageTiffGivesItsFirstPage()
