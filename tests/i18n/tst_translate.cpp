@@ -10,10 +10,30 @@ namespace {
 
 const QStringList Languages = {u"ko"_s, u"en"_s, u"ja"_s, u"zh"_s, u"ru"_s, u"it"_s, u"fr"_s};
 
+QByteArray Resource(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QByteArray ShippedCatalogue()
 {
-    QFile file(u":/translate.txt"_s);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return Resource(u":/translate.txt"_s);
+}
+
+QByteArray AddedCatalogue()
+{
+    return Resource(u":/translate-added.txt"_s);
+}
+
+// The blocks of a catalogue file, each a list of its lines; any line break.
+QList<QStringList> Blocks(const QByteArray& catalogue)
+{
+    QList<QStringList> blocks;
+    QString text = QString::fromUtf8(catalogue.mid(3)).replace(u"\r\n"_s, u"\n"_s);
+    for (const QString& block : text.split(u"\n\n"_s))
+        blocks << block.split(u'\n', Qt::SkipEmptyParts);
+    return blocks;
 }
 
 } // namespace
@@ -35,7 +55,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("language");
         QTest::addColumn<QString>("expected");
 
-        const QList<QStringList> blocks = {
+        QList<QStringList> blocks = {
             {u"후원하기"_s, u"Donate"_s, u"寄付"_s, u"捐赠"_s, u"Донат"_s, u"Dona"_s, u"Donner"_s},
             {u"저장형식 :"_s, u"Format"_s, u"フォーマット"_s, u"格式"_s, u"Формат"_s, u"Formato"_s,
              u"Format"_s},
@@ -45,6 +65,13 @@ private Q_SLOTS:
             {u"모든 목록 삭제"_s, u"Delete All"_s, u"すべて削除"_s, u"全部删除"_s, u"Удалить все"_s,
              u"Elimina tutto"_s, u"Tout supprimer"_s},
         };
+        // Every block of the added catalogue, as the program finds it after the shipped one.
+        for (const QStringList& lines : Blocks(AddedCatalogue())) {
+            QStringList block;
+            for (const QString& line : lines)
+                block << line.section(u'=', 1);
+            blocks << block;
+        }
         for (const QStringList& block : blocks) {
             for (qsizetype i = 0; i < Languages.size(); ++i) {
                 QTest::addRow("%s/%s", qUtf8Printable(block[1]), qUtf8Printable(Languages[i]))
@@ -114,16 +141,34 @@ private Q_SLOTS:
         }
     }
 
-    // A value shared by two blocks would make one of them unreachable.
-    void shippedValuesLeadToOneBlock()
+    // Texts added later keep the shipped format, every line ended by CR LF.
+    void addedCatalogueBytes()
+    {
+        const QByteArray bytes = AddedCatalogue();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        QVERIFY(bytes.endsWith("\r\n"));
+        QCOMPARE(bytes.count('\r'), bytes.count("\r\n"));
+        QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
+        QVERIFY(!bytes.contains("\r\n\r\n\r\n"));
+        const QList<QStringList> blocks = Blocks(bytes);
+        QVERIFY(!blocks.isEmpty());
+        for (const QStringList& lines : blocks) {
+            QCOMPARE(lines.size(), Languages.size());
+            for (qsizetype i = 0; i < lines.size(); ++i)
+                QVERIFY2(lines[i].startsWith(Languages[i] + u'=') && lines[i].size() > 3,
+                         qUtf8Printable(lines[i]));
+        }
+    }
+
+    // A value shared by two blocks, in either catalogue, would make one of them unreachable.
+    void everyValueLeadsToOneBlock()
     {
         QHash<QString, QString> blockOfValue;
-        const QString text = QString::fromUtf8(ShippedCatalogue().mid(3));
-        const QStringList blocks = QString(text).replace(u"\r\n"_s, u"\n"_s).split(u"\n\n"_s);
+        const QList<QStringList> blocks = Blocks(ShippedCatalogue()) + Blocks(AddedCatalogue());
         QVERIFY(blocks.size() > 1);
-        for (const QString& block : blocks) {
-            const QString key = block.section(u'\n', 0, 0);
-            for (const QString& line : block.split(u'\n', Qt::SkipEmptyParts)) {
+        for (const QStringList& block : blocks) {
+            const QString key = block.value(0);
+            for (const QString& line : block) {
                 QString value = line.section(u'=', 1);
                 for (QChar& c : value) {
                     if (c >= u'a' && c <= u'z')

@@ -14,6 +14,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const auto CatalogueResource = u":/translate.txt"_s;
+// Texts added since: the same format, in a file of their own, so that the shipped one stays
+// byte for byte as it is.
+const auto AddedCatalogueResource = u":/translate-added.txt"_s;
+const QByteArray ByteOrderMark = "\xEF\xBB\xBF";
 const auto FallbackLanguage = u"en"_s;
 
 struct TCatalogueLine
@@ -104,23 +108,31 @@ const TCatalogueLine* FindInBlock(const TCatalogue& catalogue, size_t blockStart
     return nullptr;
 }
 
+QByteArray ReadResource(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArrayView WithoutByteOrderMark(QByteArrayView bytes)
+{
+    return bytes.startsWith(ByteOrderMark) ? bytes.sliced(ByteOrderMark.size()) : bytes;
+}
+
 } // namespace
 
 void LoadTranslations()
 {
-    QFile file(CatalogueResource);
-    LoadCatalogue(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    // An empty line keeps the added blocks apart from the last shipped one.
+    LoadCatalogue(ReadResource(CatalogueResource) + "\r\n\r\n" +
+                  WithoutByteOrderMark(ReadResource(AddedCatalogueResource)));
     SetCurrentLanguage(GetUserLanguage().left(2));
 }
 
 void LoadCatalogue(const QByteArray& text)
 {
-    QByteArrayView bytes(text);
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-
     auto catalogue = std::make_shared<TCatalogue>();
-    for (const QString& line : SplitLines(QString::fromUtf8(bytes)))
+    for (const QString& line : SplitLines(QString::fromUtf8(WithoutByteOrderMark(text))))
         catalogue->push_back(ParseLine(line));
 
     TTranslationState& state = State();

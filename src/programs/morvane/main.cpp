@@ -1,4 +1,5 @@
 #include "i18n/Translate.h"
+#include "morvane/DisplayCheck.h"
 #include "theme/DovrelanButtonStyles.h"
 #include "window/FrmMorvane.h"
 
@@ -8,6 +9,8 @@ int main(int argc, char* argv[])
 {
     RegisterDovrelanButtonStyles();
     LoadTranslations();
+    if (ReportMissingDisplay(argc, argv))
+        return 1;
     QApplication application(argc, argv);
     TFrmMorvane window(QApplication::arguments());
     window.show();
