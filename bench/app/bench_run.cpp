@@ -67,7 +67,7 @@ qint64 TimeStandInsAlone(const QString& program, const QStringList& sources,
     timer.start();
     QThread* caller = QThread::create([&] {
         for (const QString& source : sources)
-            RunProcess(program, {source + u"[0]"_s, u"-auto-orient"_s,
+            RunProcess(program, {source + u"[0]"_s, u"+repage"_s, u"-auto-orient"_s,
                                  outputFolder + u'/' + QFileInfo(source).baseName() + u".png"_s});
     });
     QEventLoop waiting;

@@ -70,12 +70,13 @@ bool ConvertWithEngine(const TConverter& converter, const QStringList& sources)
     return allSucceeded;
 }
 
-// The command line the engine builds: input with "[0]", -auto-orient, -quality, output.
+// The command line the engine builds: input with "[0]", +repage, -auto-orient, -quality, output.
 void ConvertWithShellLoop(const QString& imageMagick, const QString& outputFolder,
                           const QStringList& sources)
 {
-    const QString loop = uR"(im=$1; out=$2; shift 2; for f in "$@"; do n=${f##*/}; )"
-                         uR"("$im" "$f[0]" -auto-orient -quality 75 "$out/${n%.jpg}.png"; done)"_s;
+    const QString loop =
+        uR"(im=$1; out=$2; shift 2; for f in "$@"; do n=${f##*/}; )"
+        uR"("$im" "$f[0]" +repage -auto-orient -quality 75 "$out/${n%.jpg}.png"; done)"_s;
     RunProcess(u"/bin/sh"_s,
                QStringList{u"-c"_s, loop, u"sh"_s, imageMagick, outputFolder} + sources);
 }

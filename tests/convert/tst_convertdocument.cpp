@@ -77,8 +77,9 @@ private Q_SLOTS:
         QCOMPARE(gs[10], Pic(u"a.pdf"_s));
 
         const QString work = match.captured(1);
-        QCOMPARE(calls[1].Arguments, (QStringList{work + u"/a-001.bmp[0]"_s, u"-auto-orient"_s,
-                                                  u"-resize"_s, u"25%"_s, Pic(u"a-001.png"_s)}));
+        QCOMPARE(calls[1].Arguments,
+                 (QStringList{work + u"/a-001.bmp[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                              u"-resize"_s, u"25%"_s, Pic(u"a-001.png"_s)}));
         QVERIFY(QFileInfo(Pic(u"a-001.png"_s)).size() > 0);
         QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
@@ -221,7 +222,8 @@ private Q_SLOTS:
         options.Width = 800;
         QVERIFY(Converter(standIn, options).ConvertPDF(Pic(u"a.pdf"_s)).Succeeded);
         const QStringList magick = standIn.CallsOf(u"magick"_s).value(0).Arguments;
-        QCOMPARE(magick.mid(1, 3), (QStringList{u"-auto-orient"_s, u"-resize"_s, u"800x"_s}));
+        QCOMPARE(magick.mid(1, 4),
+                 (QStringList{u"+repage"_s, u"-auto-orient"_s, u"-resize"_s, u"800x"_s}));
     }
 
     void pagesOfAnEarlierRunAreNotCollected()
@@ -265,8 +267,8 @@ private Q_SLOTS:
         QVERIFY2(match.hasMatch(), qPrintable(gs[6]));
         QCOMPARE(gs[7], Pic(source));
         QCOMPARE(calls[1].Arguments,
-                 (QStringList{match.captured(1) + u'/' + intermediate + u"[0]"_s, u"-auto-orient"_s,
-                              QString(Pic(output)).replace(u"%"_s, u"%%"_s)}));
+                 (QStringList{match.captured(1) + u'/' + intermediate + u"[0]"_s, u"+repage"_s,
+                              u"-auto-orient"_s, QString(Pic(output)).replace(u"%"_s, u"%%"_s)}));
         QVERIFY(QFileInfo(Pic(output)).size() > 0);
         QCOMPARE(FHome->ScratchEntries(), QStringList());
     }

@@ -176,8 +176,8 @@ private Q_SLOTS:
         const auto off = TResizeWidth::Off;
         QTest::newRow("JPG to PNG")
             << u"a.jpg"_s << u"JPG"_s << Options(u"PNG"_s) << 0 << QStringList()
-            << QStringList{u"{pics}/a.jpg[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"{pics}/a.png"_s}
+            << QStringList{u"{pics}/a.jpg[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,        u"75"_s,      u"{pics}/a.png"_s}
             << u"a.png"_s;
         QTest::newRow("GIF to GIF at a width, the source taking the name")
             << u"b.gif"_s << u"GIF"_s << Options(u"GIF"_s, on, 540) << 0
@@ -187,66 +187,92 @@ private Q_SLOTS:
             << u"b (1).gif"_s;
         QTest::newRow("SVG to PNG at a width")
             << u"c.svg"_s << u"SVG"_s << Options(u"PNG"_s, on, 300) << 0 << QStringList()
-            << QStringList{u"-background"_s,     u"none"_s,         u"-density"_s, u"300"_s,
-                           u"{pics}/c.svg[0]"_s, u"-auto-orient"_s, u"-resize"_s,  u"300x"_s,
+            << QStringList{u"-background"_s,
+                           u"none"_s,
+                           u"-density"_s,
+                           u"300"_s,
+                           u"{pics}/c.svg[0]"_s,
+                           u"+repage"_s,
+                           u"-auto-orient"_s,
+                           u"-resize"_s,
+                           u"300x"_s,
                            u"{pics}/c.png"_s}
             << u"c.png"_s;
         QTest::newRow("SVG without a width")
             << u"c.svg"_s << u"SVG"_s << Options(u"PNG"_s, off, 300) << 0 << QStringList()
-            << QStringList{u"-background"_s, u"none"_s, u"{pics}/c.svg[0]"_s, u"-auto-orient"_s,
-                           u"{pics}/c.png"_s}
+            << QStringList{u"-background"_s, u"none"_s,         u"{pics}/c.svg[0]"_s,
+                           u"+repage"_s,     u"-auto-orient"_s, u"{pics}/c.png"_s}
             << u"c.png"_s;
         QTest::newRow("WEBP at 100 is lossless")
             << u"d.png"_s << u"PNG"_s << Options(u"WEBP"_s, off, 540, 100) << 0 << QStringList()
-            << QStringList{u"{pics}/d.png"_s, u"-auto-orient"_s,       u"-coalesce"_s,
-                           u"-define"_s,      u"webp:lossless=true"_s, u"{pics}/d.webp"_s}
+            << QStringList{u"{pics}/d.png"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-coalesce"_s,    u"-define"_s, u"webp:lossless=true"_s,
+                           u"{pics}/d.webp"_s}
             << u"d.webp"_s;
         QTest::newRow("WEBP at 99")
             << u"d.png"_s << u"PNG"_s << Options(u"WEBP"_s, off, 540, 99) << 0 << QStringList()
-            << QStringList{u"{pics}/d.png"_s, u"-auto-orient"_s, u"-coalesce"_s,
-                           u"-quality"_s,     u"99"_s,           u"{pics}/d.webp"_s}
+            << QStringList{u"{pics}/d.png"_s, u"+repage"_s, u"-auto-orient"_s, u"-coalesce"_s,
+                           u"-quality"_s,     u"99"_s,      u"{pics}/d.webp"_s}
             << u"d.webp"_s;
         QTest::newRow("lower-case webp reads the first frame only")
             << u"d.png"_s << u"PNG"_s << Options(u"webp"_s, off, 540, 99) << 0 << QStringList()
-            << QStringList{u"{pics}/d.png[0]"_s, u"-auto-orient"_s, u"-coalesce"_s,
-                           u"-quality"_s,        u"99"_s,           u"{pics}/d.webp"_s}
+            << QStringList{u"{pics}/d.png[0]"_s, u"+repage"_s, u"-auto-orient"_s, u"-coalesce"_s,
+                           u"-quality"_s,        u"99"_s,      u"{pics}/d.webp"_s}
             << u"d.webp"_s;
+        QTest::newRow("an animated WEBP keeps where its frames lie")
+            << u"w.webp"_s << u"WEBP"_s << Options(u"WEBP"_s) << 0 << QStringList{u"file:w.webp"_s}
+            << QStringList{u"{pics}/w.webp"_s, u"-auto-orient"_s, u"-coalesce"_s,
+                           u"-quality"_s,      u"75"_s,           u"{pics}/w (1).webp"_s}
+            << u"w (1).webp"_s;
         QTest::newRow("GIF source gets a quality")
             << u"g.gif"_s << u"GIF"_s << Options(u"PNG"_s) << 0 << QStringList()
-            << QStringList{u"{pics}/g.gif[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"{pics}/g.png"_s}
+            << QStringList{u"{pics}/g.gif[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,        u"75"_s,      u"{pics}/g.png"_s}
             << u"g.png"_s;
         QTest::newRow("RAW source gets a quality")
             << u"r.cr2"_s << u"RAW"_s << Options(u"TIFF"_s) << 0 << QStringList()
-            << QStringList{u"{pics}/r.cr2[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"{pics}/r.tiff"_s}
+            << QStringList{u"{pics}/r.cr2[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,        u"75"_s,      u"{pics}/r.tiff"_s}
             << u"r.tiff"_s;
         QTest::newRow("PNG source to GIF gets no quality")
             << u"d.png"_s << u"PNG"_s << Options(u"GIF"_s) << 0 << QStringList()
-            << QStringList{u"{pics}/d.png"_s, u"-auto-orient"_s, u"{pics}/d.gif"_s} << u"d.gif"_s;
+            << QStringList{u"{pics}/d.png"_s, u"+repage"_s, u"-auto-orient"_s, u"{pics}/d.gif"_s}
+            << u"d.gif"_s;
         QTest::newRow("PNG source to TIFF gets no quality")
             << u"d.png"_s << u"PNG"_s << Options(u"TIFF"_s) << 0 << QStringList()
-            << QStringList{u"{pics}/d.png[0]"_s, u"-auto-orient"_s, u"{pics}/d.tiff"_s}
+            << QStringList{u"{pics}/d.png[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"{pics}/d.tiff"_s}
             << u"d.tiff"_s;
-        QTest::newRow("scale percent")
-            << u"p-001.bmp"_s << u"BMP"_s << Options(u"PNG"_s) << 25 << QStringList()
-            << QStringList{u"{pics}/p-001.bmp[0]"_s, u"-auto-orient"_s, u"-resize"_s, u"25%"_s,
-                           u"{pics}/p-001.png"_s}
-            << u"p-001.png"_s;
+        QTest::newRow("scale percent") << u"p-001.bmp"_s << u"BMP"_s << Options(u"PNG"_s) << 25
+                                       << QStringList() << QStringList{u"{pics}/p-001.bmp[0]"_s,
+                                                                       u"+repage"_s,
+                                                                       u"-auto-orient"_s,
+                                                                       u"-resize"_s,
+                                                                       u"25%"_s,
+                                                                       u"{pics}/p-001.png"_s}
+                                       << u"p-001.png"_s;
         QTest::newRow("a width wins over the scale percent")
             << u"p-001.bmp"_s << u"BMP"_s << Options(u"PNG"_s, on, 800) << 25 << QStringList()
-            << QStringList{u"{pics}/p-001.bmp[0]"_s, u"-auto-orient"_s, u"-resize"_s, u"800x"_s,
+            << QStringList{u"{pics}/p-001.bmp[0]"_s,
+                           u"+repage"_s,
+                           u"-auto-orient"_s,
+                           u"-resize"_s,
+                           u"800x"_s,
                            u"{pics}/p-001.png"_s}
             << u"p-001.png"_s;
         QTest::newRow("collision past two existing outputs")
             << u"a.jpg"_s << u"JPG"_s << Options(u"PNG"_s) << 0
             << QStringList{u"file:a.png"_s, u"file:a (1).png"_s}
-            << QStringList{u"{pics}/a.jpg[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
-                           u"{pics}/a (2).png"_s}
+            << QStringList{u"{pics}/a.jpg[0]"_s, u"+repage"_s, u"-auto-orient"_s,
+                           u"-quality"_s,        u"75"_s,      u"{pics}/a (2).png"_s}
             << u"a (2).png"_s;
         QTest::newRow("percent signs reach ImageMagick doubled")
             << u"100%d.jpg"_s << u"JPG"_s << Options(u"PNG"_s) << 0 << QStringList()
-            << QStringList{u"{pics}/100%%d.jpg[0]"_s, u"-auto-orient"_s, u"-quality"_s, u"75"_s,
+            << QStringList{u"{pics}/100%%d.jpg[0]"_s,
+                           u"+repage"_s,
+                           u"-auto-orient"_s,
+                           u"-quality"_s,
+                           u"75"_s,
                            u"{pics}/100%%d.png"_s}
             << u"100%d.png"_s;
     }
@@ -445,7 +471,8 @@ private Q_SLOTS:
 
         QVERIFY(result.Succeeded);
         QCOMPARE(standIn.Calls().value(0).Arguments,
-                 (QStringList{Pic(u"-x.jpg[0]"_s), u"-auto-orient"_s, Pic(u"out/-x.png"_s)}));
+                 (QStringList{Pic(u"-x.jpg[0]"_s), u"+repage"_s, u"-auto-orient"_s,
+                              Pic(u"out/-x.png"_s)}));
     }
 
     void simultaneousConversionsNeverShareANameOrAScratchFile()

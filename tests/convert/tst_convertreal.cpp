@@ -1,10 +1,13 @@
 #include "convert/Converter.h"
+#include "convert/OutputName.h"
 #include "convert/RunProcess.h"
+#include "input/FileType.h"
 
 #include "PicFixture.h"
 #include "TestFiles.h"
 #include "TestHome.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -22,6 +25,60 @@ QByteArray WithExifOrientation(const QByteArray& jpeg)
     const qsizetype length = exif.size() + 2;
     const QByteArray segment = QByteArray("\xFF\xE1") + char(length >> 8) + char(length & 0xFF);
     return jpeg.left(2) + segment + exif + jpeg.mid(2);
+}
+
+QByteArray BigEndian32(quint32 value)
+{
+    QByteArray bytes;
+    QDataStream(&bytes, QIODevice::WriteOnly) << value;
+    return bytes;
+}
+
+quint32 Crc32(const QByteArray& bytes)
+{
+    quint32 crc = 0xFFFFFFFF;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// The PNG with one more chunk right after its header chunk, where oFFs and vpAg belong.
+QByteArray WithPngChunk(const QByteArray& png, const QByteArray& type, const QByteArray& data)
+{
+    constexpr qsizetype AfterHeaderChunk = 8 + 12 + 13;
+    const QByteArray chunk =
+        BigEndian32(quint32(data.size())) + type + data + BigEndian32(Crc32(type + data));
+    return png.left(AfterHeaderChunk) + chunk + png.mid(AfterHeaderChunk);
+}
+
+// A PCX file of `width` x 4 pixels in `planes` planes of `bitsPerPixel` each, with a 16-colour
+// palette in its header; ImageMagick writes only 1-bit, 8-bit and 3 x 8-bit files.
+QByteArray PcxFile(quint8 bitsPerPixel, quint8 planes, quint16 width)
+{
+    constexpr quint16 Height = 4;
+    const auto bytesPerLine = quint16((width * bitsPerPixel + 15) / 16 * 2);
+    QByteArray pcx;
+    QDataStream stream(&pcx, QIODevice::WriteOnly);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    stream << quint8(0x0A) << quint8(5) << quint8(1) << bitsPerPixel << quint16(0) << quint16(0)
+           << quint16(width - 1) << quint16(Height - 1) << quint16(72) << quint16(72);
+    for (int colour = 0; colour < 16; ++colour)
+        stream << quint8(colour * 16) << quint8(255 - colour * 16) << quint8(colour * 8);
+    stream << quint8(0) << planes << bytesPerLine << quint16(1);
+    pcx += QByteArray(128 - pcx.size(), '\0');
+    for (int row = 0; row < Height; ++row) {
+        for (int column = 0; column < planes * bytesPerLine; ++column) {
+            const auto byte = quint8(0x1B * (row + 1) + column * 0x11);
+            // Run-length coding: a byte of 0xC0 or more would read as a count.
+            if (byte >= 0xC0)
+                pcx += char(0xC1);
+            pcx += char(byte);
+        }
+    }
+    return pcx;
 }
 
 TConvertOptions Options(const QString& format, int quality = 75)
@@ -65,16 +122,23 @@ private:
         QFile::copy(Fixture(fixture), Pic(name));
         return Pic(name);
     }
-    // Width and height of every frame, as "w h".
-    QStringList Frames(const QString& path) const
+    // One line per frame in `format`: by default its width and height, as "w h".
+    QStringList Frames(const QString& path, const QString& format = u"%w %h"_s) const
     {
         const QString plain = Pic(u"frames-check."_s + QFileInfo(path).suffix());
         QFile::remove(plain);
         QFile::copy(path, plain);
         const QString printed =
-            RunProcess(FTools.ImageMagick, {plain, u"-format"_s, u"%w %h\n"_s, u"info:"_s});
+            RunProcess(FTools.ImageMagick, {plain, u"-format"_s, format + u'\n', u"info:"_s});
         QFile::remove(plain);
         return printed.split(u'\n', Qt::SkipEmptyParts);
+    }
+    // Every frame as it is shown, side by side in one PNG.
+    QString ShownFrames(const QString& path) const
+    {
+        const QString strip = Pic(QFileInfo(path).fileName() + u"-shown.png"_s);
+        RunProcess(FTools.ImageMagick, {path, u"-coalesce"_s, u"+append"_s, strip});
+        return strip;
     }
     // Pixels that differ between two images.
     QString DifferingPixels(const QString& first, const QString& second) const
@@ -117,6 +181,43 @@ private Q_SLOTS:
         const QByteArray page = "0 0 36 36 rectfill showpage ";
         QVERIFY(MakePdf(u"three-pages.pdf"_s, setup + page + page + page));
         QVERIFY(MakePdf(u"one-page.pdf"_s, setup + page));
+
+        // A 64x64 picture placed on a larger canvas in each way a file can say so.
+        QVERIFY(MakeImage(u"plain.png"_s, {u"-size"_s, u"64x64"_s, u"xc:red"_s}));
+        const QByteArray plainPng = ReadFile(Fixture(u"plain.png"_s));
+        const QByteArray offset = BigEndian32(100) + BigEndian32(200) + '\0';
+        const QByteArray canvas = BigEndian32(5468) + BigEndian32(3656) + '\0';
+        QVERIFY(WriteFile(Fixture(u"offset.png"_s), WithPngChunk(plainPng, "oFFs", offset)));
+        QVERIFY(WriteFile(Fixture(u"canvas.png"_s), WithPngChunk(plainPng, "vpAg", canvas)));
+        QVERIFY(MakeImage(u"magick-canvas.png"_s, {u"-size"_s, u"64x64"_s, u"xc:red"_s, u"-page"_s,
+                                                   u"5468x3656+100+200"_s}));
+        QVERIFY(MakeImage(u"position.tif"_s,
+                          {u"-size"_s, u"64x64"_s, u"xc:red"_s, u"-density"_s, u"72"_s, u"-units"_s,
+                           u"PixelsPerInch"_s, u"-page"_s, u"+100+200"_s}));
+
+        // An animation as optimisers leave it: a full first frame, then smaller frames at
+        // offsets, each with its own delay; and the same as an animated WEBP.
+        QVERIFY(MakeImage(u"offsets.gif"_s,
+                          {u"-size"_s, u"40x30"_s,  u"-delay"_s, u"20"_s,      u"xc:white"_s,
+                           u"-size"_s, u"10x8"_s,   u"-delay"_s, u"35"_s,      u"-page"_s,
+                           u"+5+6"_s,  u"xc:red"_s, u"-size"_s,  u"12x9"_s,    u"-delay"_s,
+                           u"50"_s,    u"-page"_s,  u"+20+12"_s, u"xc:blue"_s, u"-loop"_s,
+                           u"0"_s}));
+        QVERIFY(MakeImage(u"offsets.webp"_s, {Fixture(u"offsets.gif"_s), u"-quality"_s, u"100"_s,
+                                              u"-define"_s, u"webp:lossless=true"_s}));
+
+        // PCX files as ImageMagick writes them: 1 bit (from a two-colour palette), 8 bits with
+        // a palette and 8 bits in three planes.
+        QVERIFY(MakeImage(u"two-colours-16.gif"_s,
+                          {u"-size"_s, u"16x16"_s, u"pattern:gray50"_s, u"-monochrome"_s}));
+        QVERIFY(MakeImage(u"1-bit.pcx"_s, {Fixture(u"two-colours-16.gif"_s)}));
+        QVERIFY(MakeImage(u"8-bit.pcx"_s,
+                          {u"-size"_s, u"16x16"_s, u"plasma:"_s, u"-type"_s, u"palette"_s}));
+        QVERIFY(MakeImage(u"24-bit.pcx"_s,
+                          {u"-size"_s, u"16x16"_s, u"plasma:"_s, u"-type"_s, u"truecolor"_s}));
+        QVERIFY(WriteFile(Fixture(u"2-bit.pcx"_s), PcxFile(2, 1, 16)));
+        QVERIFY(WriteFile(Fixture(u"4-bit.pcx"_s), PcxFile(4, 1, 16)));
+        QVERIFY(WriteFile(Fixture(u"4-planes.pcx"_s), PcxFile(1, 4, 16)));
     }
 
     void init() { NewPicFolder(); }
@@ -162,6 +263,108 @@ private Q_SLOTS:
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         QCOMPARE(Frames(Pic(output)), QStringList(frames, u"10 10"_s));
         QCOMPARE(QDir(Pics()).entryList(QDir::Files).size(), 2);
+    }
+
+    // Whatever canvas or offset the file gives the picture, every output is the picture at its
+    // own size, with nothing of the canvas left in it.
+    void pictureOnACanvasKeepsItsOwnSize_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("expected");
+
+        const QString ownSize = u"64 64 64x64+0+0"_s;
+        QTest::newRow("PNG with an offset") << u"offset.png"_s << u"PNG"_s << 0 << ownSize;
+        QTest::newRow("PNG with a virtual canvas") << u"canvas.png"_s << u"PNG"_s << 0 << ownSize;
+        QTest::newRow("PNG with ImageMagick's canvas and offset")
+            << u"magick-canvas.png"_s << u"PNG"_s << 0 << ownSize;
+        QTest::newRow("TIFF with a page position")
+            << u"position.tif"_s << u"TIFF"_s << 0 << ownSize;
+        // The canvas used to grow with the picture, beyond ImageMagick's size limit.
+        QTest::newRow("canvas and offset, at a width")
+            << u"magick-canvas.png"_s << u"PNG"_s << 540 << u"540 540 540x540+0+0"_s;
+    }
+    void pictureOnACanvasKeepsItsOwnSize()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, type);
+        QFETCH(int, width);
+        QFETCH(QString, expected);
+        const QString source = CopyFixture(fixture, u"pic."_s + QFileInfo(fixture).suffix());
+        for (const QString& format : {u"GIF"_s, u"PNG"_s, u"TIFF"_s, u"WEBP"_s, u"JPG"_s}) {
+            TConvertOptions options = Options(format);
+            options.ResizeWidth = width > 0 ? TResizeWidth::On : TResizeWidth::Off;
+            options.Width = width;
+            const QString output = GetOutputFileName(source, format, {});
+            const TConvertResult result = Convert(source, type, options);
+            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            QCOMPARE(Frames(output, u"%w %h %g"_s), QStringList{expected});
+        }
+    }
+
+    // The frames of an animation stay where they are on its canvas, with their delays.
+    void animationKeepsFramesAndDelays_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("format");
+        // ImageMagick 6 writes each WEBP frame with the delay of the next one, whatever the
+        // command line says.
+        QTest::addColumn<bool>("isTimingWritten");
+        QTest::newRow("GIF to GIF") << u"offsets.gif"_s << u"GIF"_s << u"GIF"_s << true;
+        QTest::newRow("GIF to WEBP") << u"offsets.gif"_s << u"GIF"_s << u"WEBP"_s << false;
+        QTest::newRow("WEBP to GIF") << u"offsets.webp"_s << u"WEBP"_s << u"GIF"_s << true;
+        QTest::newRow("WEBP to WEBP") << u"offsets.webp"_s << u"WEBP"_s << u"WEBP"_s << false;
+    }
+    void animationKeepsFramesAndDelays()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, type);
+        QFETCH(QString, format);
+        QFETCH(bool, isTimingWritten);
+        const QString source = CopyFixture(fixture, u"anim."_s + QFileInfo(fixture).suffix());
+        const QString output = GetOutputFileName(source, format, {});
+        const TConvertResult result = Convert(source, type, Options(format, 100));
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+
+        QCOMPARE(Frames(output, u"%W %H"_s), QStringList(3, u"40 30"_s));
+        if (isTimingWritten)
+            QCOMPARE(Frames(output, u"%T"_s), Frames(source, u"%T"_s));
+        QCOMPARE(DifferingPixels(ShownFrames(source), ShownFrames(output)), u"0"_s);
+    }
+
+    void pcxOfEachDepthIsListedAndConverts_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<int>("bitsPerPixel");
+        QTest::addColumn<int>("planes");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("1 bit") << u"1-bit.pcx"_s << 1 << 1 << u"16 16"_s;
+        QTest::newRow("2 bits") << u"2-bit.pcx"_s << 2 << 1 << u"16 4"_s;
+        QTest::newRow("4 bits") << u"4-bit.pcx"_s << 4 << 1 << u"16 4"_s;
+        QTest::newRow("16 colours in 4 planes") << u"4-planes.pcx"_s << 1 << 4 << u"16 4"_s;
+        QTest::newRow("8 bits with a palette") << u"8-bit.pcx"_s << 8 << 1 << u"16 16"_s;
+        QTest::newRow("8 bits in 3 planes") << u"24-bit.pcx"_s << 8 << 3 << u"16 16"_s;
+    }
+    void pcxOfEachDepthIsListedAndConverts()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(int, bitsPerPixel);
+        QFETCH(int, planes);
+        QFETCH(QString, size);
+        const QString source = CopyFixture(fixture, u"picture.pcx"_s);
+        const QByteArray header = ReadFile(source).left(128);
+        QCOMPARE(int(header.at(3)), bitsPerPixel);
+        QCOMPARE(int(header.at(65)), planes);
+        const QString type = DetectFileType(source);
+        QCOMPARE(type, u"PCX"_s);
+        for (const QString& format : {u"PNG"_s, u"JPG"_s}) {
+            const QString output = GetOutputFileName(source, format, {});
+            const TConvertResult result = Convert(source, type, Options(format));
+            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            QCOMPARE(Frames(output), QStringList{size});
+        }
     }
 
     void twoPageTiffGivesItsFirstPage()

@@ -31,6 +31,9 @@ QByteArray EndingWithNotice(qsizetype size)
     return start + QByteArray(size - start.size() - end.size(), 'p') + end;
 }
 
+// Stands for the address of the second server in a redirect's Location, known only once it runs.
+const QByteArray TargetPlaceholder = "%target";
+
 QByteArray RandomBytes(qsizetype size)
 {
     QRandomGenerator generator(20261209);
@@ -132,6 +135,53 @@ private Q_SLOTS:
         QCOMPARE(window.findChild<TUpdateStatusBar*>() != nullptr, isNoticeShown);
         QVERIFY(!IsAnyMessageBoxShown());
         QCOMPARE(handedReply->isEmpty(), body.size() > MaxReplySize);
+    }
+
+    // Qt attaches an error to many statuses (400 and 418 as protocol errors, 407 as a proxy
+    // error, a 301 without Location as an unknown protocol); each is still the service's reply.
+    void everyStatusIsAReply_data()
+    {
+        QTest::addColumn<TTestAnswer>("answer");
+        QTest::addColumn<QString>("notice");
+        QTest::addColumn<int>("targetAsked");
+
+        const QByteArray body = "{" + Notice;
+        const QString notice = u"https://n.example/notice"_s;
+        for (const int status : {200, 400, 404, 418, 429, 500, 503})
+            QTest::addRow("%d", status) << TTestAnswer::Json(body, status) << notice << 0;
+        QTest::newRow("301 without Location") << TTestAnswer::Json(body, 301) << notice << 0;
+        QTest::newRow("302 to a valid address")
+            << TTestAnswer::Json(body, 302, {{"Location", TargetPlaceholder}})
+            << u"https://n.example/moved"_s << 1;
+        QTest::newRow("401 with a challenge")
+            << TTestAnswer::Json(body, 401, {{"WWW-Authenticate", "Basic realm=\"update\""}})
+            << notice << 0;
+        QTest::newRow("407 with a challenge")
+            << TTestAnswer::Json(body, 407, {{"Proxy-Authenticate", "Basic realm=\"proxy\""}})
+            << notice << 0;
+    }
+    void everyStatusIsAReply()
+    {
+        QFETCH(TTestAnswer, answer);
+        QFETCH(QString, notice);
+        QFETCH(int, targetAsked);
+        TTestServer target;
+        target.SetFallback(TTestAnswer::Json("{\"notify\":\"https://n.example/moved\"}"));
+        for (auto& header : answer.Headers)
+            header.second.replace(TargetPlaceholder, target.Url().toUtf8());
+        TTestServer server;
+        server.SetFallback(answer);
+        QWidget window;
+        bool isCalledBack = false;
+        CheckUpdate(
+            server.Url(), [&](bool, const QString&) { isCalledBack = true; }, 0, &window, 0ms);
+        QTRY_VERIFY(isCalledBack);
+        QCOMPARE(server.Requests().size(), 1);
+        QCOMPARE(target.Requests().size(), targetAsked);
+        const auto* bar = window.findChild<TUpdateStatusBar*>();
+        QVERIFY(bar);
+        QCOMPARE(bar->toolTip(), notice);
+        QVERIFY(!IsAnyMessageBoxShown());
     }
 
     void escapeAtTheVeryEnd_data()

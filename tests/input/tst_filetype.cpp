@@ -106,6 +106,17 @@ private Q_SLOTS:
             << u"a.bin"_s << Long(Hex("00 00 00 0C 6A 50 20 20 0D 0A 87 0A")) << u"JPEG2000"_s;
         QTest::newRow("UltraHDR") << u"a.bin"_s << Long("UHDR") << u"UltraHDR"_s;
 
+        // PCX: 0x0A, version, encoding 1, bits per pixel.
+        for (const char* header : {"0A 05 01 01", "0A 05 01 02", "0A 05 01 04", "0A 05 01 08",
+                                   "0A 00 01 08", "0A 02 01 04", "0A 03 01 01", "0A 04 01 08"})
+            QTest::addRow("PCX %s", header) << u"a.bin"_s << Long(Hex(header)) << u"PCX"_s;
+        for (const char* header : {"0A 01 01 08", "0A 06 01 08", "0A 05 00 08", "0A 05 02 08",
+                                   "0A 05 01 03", "0A 05 01 18", "0A 05 01 00"})
+            QTest::addRow("not PCX %s", header) << u"a.bin"_s << Long(Hex(header)) << QString();
+        QTest::newRow("text after a blank line")
+            << u"notes.txt"_s << Long("\nDear reader,\n") << QString();
+        QTest::newRow("text starting with PCX") << u"a.bin"_s << Long("PCX file list") << QString();
+
         const QByteArray avif = Long(Hex("00 00 00 1C") + "ftypavif");
         const QByteArray avifOtherBox = Long(Hex("00 00 00 20") + "ftypavif");
         const QByteArray heic = Long(Hex("00 00 00 18") + "ftypheic");

@@ -35,6 +35,12 @@ template <typename TWork> void RunOnThread(TWork work)
     thread->wait();
 }
 
+// Stands for the address of the second server in a redirect's Location, known only once it runs.
+const QByteArray TargetPlaceholder = "%target";
+
+const QByteArray RedirectBody = "{\"from\":\"redirect\"}";
+const QByteArray TargetBody = "{\"from\":\"target\"}";
+
 const QString EnglishMessage =
     u"This program has been updated.\r\rIt is recommended to download and execute new for stable "
     u"use.\r\rDo you want to download it?"_s;
@@ -86,6 +92,95 @@ private Q_SLOTS:
         QCOMPARE(reply.has_value(), isAnswered);
         if (isAnswered)
             QCOMPARE(*reply, expected);
+    }
+
+    void redirects_data()
+    {
+        QTest::addColumn<TTestScheme>("fromScheme");
+        QTest::addColumn<TTestScheme>("toScheme");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("location");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<int>("firstServerAsked");
+        QTest::addColumn<int>("targetServerAsked");
+
+        const auto http = TTestScheme::Http;
+        const auto https = TTestScheme::Https;
+        QTest::newRow("302 to another http server")
+            << http << http << 302 << TargetPlaceholder << TargetBody << 1 << 1;
+        QTest::newRow("301 from http up to https")
+            << http << https << 301 << TargetPlaceholder << TargetBody << 1 << 1;
+        QTest::newRow("307 from https to https")
+            << https << https << 307 << TargetPlaceholder << TargetBody << 1 << 1;
+        QTest::newRow("308 relative to the same server")
+            << http << http << 308 << QByteArray("/moved%20here?a=1") << TargetBody << 2 << 0;
+        QTest::newRow("302 from https down to http is not followed")
+            << https << http << 302 << TargetPlaceholder << RedirectBody << 1 << 0;
+        QTest::newRow("301 without Location")
+            << http << http << 301 << QByteArray() << RedirectBody << 1 << 0;
+        QTest::newRow("303 to ftp is not followed")
+            << http << http << 303 << QByteArray("ftp://127.0.0.1/setup.exe") << RedirectBody << 1
+            << 0;
+        QTest::newRow("302 to a file is not followed")
+            << http << http << 302 << QByteArray("file:///etc/passwd") << RedirectBody << 1 << 0;
+        QTest::newRow("302 to an empty host is not followed")
+            << http << http << 302 << QByteArray("http:///moved") << RedirectBody << 1 << 0;
+    }
+    void redirects()
+    {
+        QFETCH(TTestScheme, fromScheme);
+        QFETCH(TTestScheme, toScheme);
+        QFETCH(int, status);
+        QFETCH(QByteArray, location);
+        QFETCH(QByteArray, expected);
+        QFETCH(int, firstServerAsked);
+        QFETCH(int, targetServerAsked);
+        TTestHome home;
+        TrustTestCertificate();
+        TTestServer target(toScheme);
+        target.SetFallback(TTestAnswer::Json(TargetBody));
+        TTestServer server(fromScheme);
+        QList<QPair<QByteArray, QByteArray>> headers;
+        if (!location.isEmpty())
+            headers.append(
+                {"Location", location.replace(TargetPlaceholder, target.Url().toUtf8())});
+        server.Queue(TTestAnswer::Json(RedirectBody, status, headers));
+        server.SetFallback(TTestAnswer::Json(TargetBody));
+
+        std::optional<QString> reply;
+        const QUrl url(server.Url());
+        RunOnThread([&] { reply = ServiceRequest(url, StartupHeaders()); });
+        QCOMPARE(reply, QString::fromUtf8(expected));
+        QCOMPARE(server.Requests().size(), firstServerAsked);
+        QCOMPARE(target.Requests().size(), targetServerAsked);
+        const auto followed = server.Requests() + target.Requests();
+        for (const TRecordedRequest& request : followed)
+            QCOMPARE(request.OrderOf(StartupHeaderNames), StartupHeaderNames);
+    }
+
+    void redirectLoopEndsAfterAFewHops()
+    {
+        TTestServer server;
+        server.SetFallback(TTestAnswer::Json(RedirectBody, 302, {{"Location", "/again"}}));
+        std::optional<QString> reply;
+        const QUrl url(server.Url());
+        RunOnThread([&] { reply = ServiceRequest(url, {}); });
+        QCOMPARE(reply, QString::fromUtf8(RedirectBody));
+        QCOMPARE(server.Requests().size(), 1 + MaxRedirects);
+    }
+
+    // A server that sends its headers and then nothing holds an attempt only for the transfer
+    // timeout, and the next attempt follows.
+    void stalledTransferIsFailedAttempt()
+    {
+        TTestServer server;
+        server.Queue(TTestAnswer::Stalled());
+        server.Queue(TTestAnswer::Json(TargetBody));
+        std::optional<QString> reply;
+        const QUrl url(server.Url());
+        RunOnThread([&] { reply = RequestWithRetries(url, {}, 0ms, 200ms); });
+        QCOMPARE(reply, QString::fromUtf8(TargetBody));
+        QCOMPARE(server.Requests().size(), 2);
     }
 
     void startupHeadersInOrder()

@@ -57,6 +57,15 @@ QString FrameSuffix(const QString& format)
 {
     return format == u"GIF" || format == u"WEBP" ? QString() : u"[0]"_s;
 }
+
+// A page offset or virtual canvas (PNG oFFs, vpAg or caNv; TIFF position) would survive into the
+// output, or become its size once -coalesce paints the picture onto it. Only the frames of an
+// animation keep theirs: they place each frame on the animation's canvas.
+bool KeepsPageGeometry(const QString& format, const QString& sourceType)
+{
+    const bool isAnimation = sourceType == u"GIF" || sourceType == u"WEBP";
+    return isAnimation && FrameSuffix(format).isEmpty();
+}
 } // namespace
 
 bool IsJpegTarget(const QString& format)
@@ -69,6 +78,8 @@ QStringList ImageMagickArguments(const TConvertOptions& options, const TImageInp
 {
     QStringList arguments = PreInputOptions(options, input.SourceType);
     arguments << EscapedPathArgument(input.File) + FrameSuffix(options.Format);
+    if (!KeepsPageGeometry(options.Format, input.SourceType))
+        arguments << u"+repage"_s;
     arguments << PostInputOptions(options, input.ScalePercent);
     arguments << FormatOptions(options, input.SourceType);
     arguments << EscapedPathArgument(output);

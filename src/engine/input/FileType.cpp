@@ -18,7 +18,19 @@ struct TSignature
     std::string_view TypeName;
     std::size_t Offset;
     std::string_view Bytes;
+    // Header fields after the bytes that may hold one of several values; none when null.
+    bool (*HasValidFields)(const TProbeBuffer& probe) = nullptr;
 };
+
+// A PCX header: after the maker byte 0x0A come the version, the encoding (1, run-length) and
+// the bits per pixel. A text file may begin with 0x0A (a blank line) but not with these.
+bool HasPcxFields(const TProbeBuffer& probe)
+{
+    constexpr std::array<unsigned char, 5> Versions{0, 2, 3, 4, 5};
+    constexpr std::array<unsigned char, 4> BitsPerPixel{1, 2, 4, 8};
+    return std::ranges::find(Versions, probe[1]) != Versions.end() && probe[2] == 1 &&
+           std::ranges::find(BitsPerPixel, probe[3]) != BitsPerPixel.end();
+}
 
 // Tested in order; the first match decides, so overlapping entries (RAW before IIQ) keep their
 // places.
@@ -58,7 +70,7 @@ constexpr std::array Signatures = {
     TSignature{"IIQ", 0, "IIU"sv},
     TSignature{"JBIG", 0, "JBIG"sv},
     TSignature{"JNG", 0, "JNG"sv},
-    TSignature{"PCX", 0, "PCX"sv},
+    TSignature{"PCX", 0, "\x0A"sv, HasPcxFields},
     TSignature{"PICT", 0, "PIC"sv},
     TSignature{"VIFF", 0, "VIFF"sv},
     TSignature{"XCF", 0, "XFTV"sv},
@@ -81,11 +93,12 @@ constexpr std::array ExtensionTypes = {"AI"sv,   "JPG"sv,  "PNG"sv,  "GIF"sv, "B
 
 bool Matches(const TSignature& signature, const TProbeBuffer& probe)
 {
-    return std::ranges::equal(signature.Bytes,
-                              std::span(probe).subspan(signature.Offset, signature.Bytes.size()),
-                              [](char expected, unsigned char actual) {
-                                  return static_cast<unsigned char>(expected) == actual;
-                              });
+    const bool hasBytes = std::ranges::equal(
+        signature.Bytes, std::span(probe).subspan(signature.Offset, signature.Bytes.size()),
+        [](char expected, unsigned char actual) {
+            return static_cast<unsigned char>(expected) == actual;
+        });
+    return hasBytes && (!signature.HasValidFields || signature.HasValidFields(probe));
 }
 
 QString SignatureType(const TProbeBuffer& probe)

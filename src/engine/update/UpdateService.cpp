@@ -44,14 +44,52 @@ bool IsStopRequested()
     return QThread::currentThread()->isInterruptionRequested();
 }
 
-// Statuses such as 404 or 500 still carry a response; transport, proxy and protocol errors don't.
-bool IsResponse(QNetworkReply::NetworkError error)
+// The transfer broke off before the response was whole: the connection, a time-out, an abort
+// or a broken message (a reset HTTP/2 stream). These keep the status line of a response that
+// has begun; the errors Qt derives from the status itself (400 and 418 as protocol errors, 407
+// as a proxy error) are not among them.
+bool IsBrokenTransfer(QNetworkReply::NetworkError error)
 {
-    const bool isContentError =
-        error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError;
-    const bool isServerError =
-        error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError;
-    return error == QNetworkReply::NoError || isContentError || isServerError;
+    const bool isNetworkError =
+        error > QNetworkReply::NoError && error <= QNetworkReply::UnknownNetworkError;
+    return isNetworkError || error == QNetworkReply::ProtocolFailure;
+}
+
+// Any response with a status line is a reply, whatever its status.
+bool IsWholeResponse(const QNetworkReply& reply)
+{
+    return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid() &&
+           !IsBrokenTransfer(reply.error());
+}
+
+// Where a redirect leads, or an empty address when the response is none or is not to be
+// followed: only to web addresses, and never from https down to http.
+QUrl RedirectTarget(const QNetworkReply& reply)
+{
+    static const QList<int> RedirectStatuses{301, 302, 303, 307, 308};
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QUrl location = reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+    if (!RedirectStatuses.contains(status) || location.isEmpty())
+        return {};
+    const QUrl target = reply.url().resolved(location);
+    const bool isDowngrade = reply.url().scheme() == u"https"_s && target.scheme() == u"http"_s;
+    if (isDowngrade || !IsWebAddress(target.toString(QUrl::FullyEncoded)))
+        return {};
+    return target;
+}
+
+// Redirects are followed by ServiceRequest, so that one not followed is still a response with
+// its body.
+QNetworkRequest MakeRequest(const QUrl& url, const THeaderList& headers,
+                            std::chrono::milliseconds transferTimeout)
+{
+    QNetworkRequest request(url);
+    for (const auto& [name, value] : headers)
+        request.setRawHeader(name, value);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    request.setTransferTimeout(static_cast<int>(transferTimeout.count()));
+    return request;
 }
 
 // Waits on a local event loop until the reply has finished; nullopt once the body grows beyond
@@ -137,26 +175,31 @@ THeaderList HoldHeaders()
     return {{"User-Version", VersionHeader()}, {"User-Command", "hold"}};
 }
 
-std::optional<QString> ServiceRequest(const QUrl& url, const THeaderList& headers)
+std::optional<QString> ServiceRequest(const QUrl& url, const THeaderList& headers,
+                                      std::chrono::milliseconds transferTimeout)
 {
-    if (IsStopRequested())
-        return std::nullopt;
-    QNetworkRequest request(url);
-    for (const auto& [name, value] : headers)
-        request.setRawHeader(name, value);
     QNetworkAccessManager manager;
-    const std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    const auto body = ReadLimitedBody(*reply);
-    if (!body || IsStopRequested() || !IsResponse(reply->error()))
-        return std::nullopt;
-    return QString::fromUtf8(*body);
+    QUrl target = url;
+    for (int redirects = 0;; ++redirects) {
+        if (IsStopRequested())
+            return std::nullopt;
+        const std::unique_ptr<QNetworkReply> reply(
+            manager.get(MakeRequest(target, headers, transferTimeout)));
+        const auto body = ReadLimitedBody(*reply);
+        if (!body || IsStopRequested() || !IsWholeResponse(*reply))
+            return std::nullopt;
+        target = RedirectTarget(*reply);
+        if (target.isEmpty() || redirects == MaxRedirects)
+            return QString::fromUtf8(*body);
+    }
 }
 
 std::optional<QString> RequestWithRetries(const QUrl& url, const THeaderList& headers,
-                                          std::chrono::milliseconds pauseStep)
+                                          std::chrono::milliseconds pauseStep,
+                                          std::chrono::milliseconds transferTimeout)
 {
     for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
-        if (auto reply = ServiceRequest(url, headers))
+        if (auto reply = ServiceRequest(url, headers, transferTimeout))
             return reply;
         if (!PauseAfterFailure(pauseStep))
             return std::nullopt;

@@ -20,6 +20,10 @@ inline constexpr qsizetype MaxReplySize = 1024 * 1024;
 inline constexpr int MaxAttempts = 6;
 inline constexpr int PausesAfterFailure = 1000;
 inline constexpr std::chrono::milliseconds DefaultPauseStep{10};
+// A transfer that moves no byte for this long is a failed attempt.
+inline constexpr std::chrono::milliseconds DefaultTransferTimeout{30000};
+// Redirects followed within one request; only to http and https, never from https down to http.
+inline constexpr int MaxRedirects = 5;
 
 // False when the program was built without an update service address.
 bool IsUpdateCheckEnabled();
@@ -34,15 +38,19 @@ int LayoutOffset();
 THeaderList StartupHeaders();
 THeaderList HoldHeaders();
 
-// One GET with the headers in list order. Any response counts, whatever its status; nullopt when
-// the request failed, the body exceeded MaxReplySize or the calling thread was asked to stop.
-// Runs on a service thread.
-std::optional<QString> ServiceRequest(const QUrl& url, const THeaderList& headers);
+// One GET with the headers in list order, following redirects. Every response with a status line
+// is a reply, whatever its status, a redirect not followed included; nullopt when none came: the
+// request failed, stalled for `transferTimeout`, the body exceeded MaxReplySize or the calling
+// thread was asked to stop. Runs on a service thread.
+std::optional<QString>
+ServiceRequest(const QUrl& url, const THeaderList& headers,
+               std::chrono::milliseconds transferTimeout = DefaultTransferTimeout);
 
 // Up to MaxAttempts requests with PausesAfterFailure pauses of `pauseStep` after each failure;
 // the empty text when all failed, nullopt when the calling thread was asked to stop.
-std::optional<QString> RequestWithRetries(const QUrl& url, const THeaderList& headers,
-                                          std::chrono::milliseconds pauseStep);
+std::optional<QString>
+RequestWithRetries(const QUrl& url, const THeaderList& headers, std::chrono::milliseconds pauseStep,
+                   std::chrono::milliseconds transferTimeout = DefaultTransferTimeout);
 
 // Starts the check on a service thread and hands its reply to `handleReply` on the main thread,
 // waiting there until it returns. Nothing is handed over when the thread is stopped first.
