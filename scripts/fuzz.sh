@@ -16,10 +16,7 @@ target="$1"
 seconds="${2:-0}"
 build="$(realpath -m "${MORVANE_FUZZ_BUILD:-build/fuzz}")"
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DMORVANE_FUZZ=ON >/dev/null
-fi
+cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" --target "$target"
 
 corpus="$build/corpus/$target"

@@ -2,8 +2,10 @@
 #include "convert/ConvertTools.h"
 #include "convert/RunProcess.h"
 
+#include "PicFixture.h"
 #include "ProcessState.h"
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -12,8 +14,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
-
-#include <optional>
 
 #include <signal.h>
 
@@ -28,18 +28,6 @@ struct TCliRun
     QStringList Lines;
     QString Errors;
 };
-
-bool WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A shell script in place of ImageMagick: ImageMagick's output is its last argument.
 void WriteMagickScript(const QString& folder, const QByteArray& body)
@@ -123,7 +111,7 @@ QString VendorFolder()
 } // namespace
 
 // morvane-cli run as a separate program, with stand-in tools on its PATH or with the real ones.
-class TCliTest : public QObject
+class TCliTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
@@ -131,18 +119,8 @@ private:
     TTestHome FHome;
     // Made once: a folder for the usage tests and a mixed folder for the real tools.
     QTemporaryDir FSamples;
-    std::optional<QTemporaryDir> FPics;
 
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
     QString Sample(const QString& name) const { return FSamples.filePath(name); }
-
-    QStringList Pics(const QStringList& names) const
-    {
-        QStringList paths;
-        for (const QString& name : names)
-            paths << Pic(name);
-        return paths;
-    }
 
     // Each holds its own name, which tells the stand-ins which file they read.
     void MakePics(const QStringList& names) const
@@ -152,18 +130,13 @@ private:
             QVERIFY(WriteFile(Pic(name), name.toUtf8()));
         }
     }
-    QString Scratch() const { return FHome.CacheHome() + u"/Morvane"_s; }
     // Three files, two jobs, and an ImageMagick that hangs with a child of its own.
     TCliProcess StartHangingBatch(TStandIn& standIn) const
     {
         MakePics({u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s});
         standIn.SetHangs(u"magick"_s);
         return TCliProcess({u"-j"_s, u"2"_s, u"PNG"_s, u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s},
-                           standIn.Folder(), FPics->path());
-    }
-    QStringList ScratchEntries() const
-    {
-        return QDir(Scratch()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+                           standIn.Folder(), Pics());
     }
 
     bool MakeImage(const TConvertTools& tools, const QString& name,
@@ -211,8 +184,8 @@ private Q_SLOTS:
         QVERIFY(MakePdf(tools, u"mixed/doc.pdf"_s, setup + page + page + page));
     }
 
-    void init() { FPics.emplace(); }
-    void cleanup() { FPics.reset(); }
+    void init() { NewPicFolder(); }
+    void cleanup() { RemovePicFolder(); }
 
     void usageErrors_data()
     {
@@ -298,7 +271,7 @@ private Q_SLOTS:
         standIn.SetPages(1, 3);
         const TCliRun run =
             RunCli({u"-j"_s, u"4"_s, u"PNG"_s, u"d.pdf"_s, u"c.jpg"_s, u"b.jpg"_s, u"./a.jpg"_s},
-                   standIn.Folder(), FPics->path());
+                   standIn.Folder(), Pics());
         QCOMPARE(run.Lines, QStringList({u"ok\td.pdf"_s, u"ok\tc.jpg"_s,
                                          u"fail\tb.jpg\tno output was written"_s, u"ok\t./a.jpg"_s,
                                          u"3 converted, 1 failed"_s}));
@@ -396,8 +369,7 @@ private Q_SLOTS:
         QFETCH(QStringList, lines);
         MakePics({u"a.jpg"_s, u"d.pdf"_s});
         const TStandIn standIn(programs);
-        const TCliRun run =
-            RunCli({format, u"a.jpg"_s, u"d.pdf"_s}, standIn.Folder(), FPics->path());
+        const TCliRun run = RunCli({format, u"a.jpg"_s, u"d.pdf"_s}, standIn.Folder(), Pics());
         QCOMPARE(run.Errors, message);
         QCOMPARE(run.Lines.mid(0, 2), lines);
     }
@@ -435,13 +407,13 @@ private Q_SLOTS:
         // lines, and an output of the other command read as an input is told apart.
         WriteMagickScript(tools.path(), "IFS= read -r source < \"${1%\\[0\\]}\"\n"
                                         "echo \"$source>\" >> \"$output\"");
-        TCliProcess first({u"-j"_s, u"3"_s, u"PNG"_s, FPics->path()}, tools.path());
-        TCliProcess second({u"-j"_s, u"3"_s, u"PNG"_s, FPics->path()}, tools.path());
+        TCliProcess first({u"-j"_s, u"3"_s, u"PNG"_s, Pics()}, tools.path());
+        TCliProcess second({u"-j"_s, u"3"_s, u"PNG"_s, Pics()}, tools.path());
         QCOMPARE(first.Finish().ExitCode, 0);
         QCOMPARE(second.Finish().ExitCode, 0);
 
         QMap<QString, int> outputsOfSource;
-        for (const QString& output : QDir(FPics->path()).entryList({u"*.png"_s})) {
+        for (const QString& output : QDir(Pics()).entryList({u"*.png"_s})) {
             const QByteArray content = ReadFile(Pic(output));
             QVERIFY2(content.count('\n') == 1, qPrintable(output));
             ++outputsOfSource[QString::fromUtf8(content.trimmed())];
@@ -473,8 +445,8 @@ private Q_SLOTS:
         QCOMPARE(run.Lines,
                  QStringList({u"fail\ta.jpg\tinterrupted"_s, u"fail\tb.jpg\tinterrupted"_s,
                               u"fail\tc.jpg\tinterrupted"_s, u"0 converted, 3 failed"_s}));
-        QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList());
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(QDir(Pics()).entryList({u"*.png"_s}), QStringList());
+        QCOMPARE(FHome.ScratchEntries(), QStringList());
         for (const TStandInCall& call : standIn.Calls())
             QTRY_VERIFY(!IsRunning(call.ProcessId));
         for (const qint64 child : standIn.Children(u"magick"_s))
@@ -493,14 +465,14 @@ private Q_SLOTS:
 
         for (const TStandInCall& call : standIn.Calls())
             QTRY_VERIFY(!IsRunning(call.ProcessId));
-        QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList());
-        QCOMPARE(ScratchEntries().size(), 2);
+        QCOMPARE(QDir(Pics()).entryList({u"*.png"_s}), QStringList());
+        QCOMPARE(FHome.ScratchEntries().size(), 2);
 
         QVERIFY(QFile::remove(standIn.Folder() + u"/magick.hang"_s));
-        const TCliRun next = RunCli({u"PNG"_s, u"a.jpg"_s}, standIn.Folder(), FPics->path());
+        const TCliRun next = RunCli({u"PNG"_s, u"a.jpg"_s}, standIn.Folder(), Pics());
         QCOMPARE(next.Lines, (QStringList{u"ok\ta.jpg"_s, u"1 converted, 0 failed"_s}));
-        QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList{u"a.png"_s});
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(QDir(Pics()).entryList({u"*.png"_s}), QStringList{u"a.png"_s});
+        QCOMPARE(FHome.ScratchEntries(), QStringList());
     }
 
     void timeLimitEndsAProgramThatHangs()
@@ -509,7 +481,7 @@ private Q_SLOTS:
         TStandIn standIn;
         standIn.SetHangs(u"magick"_s);
         const TCliRun run = RunCli({u"--time-limit"_s, u"1"_s, u"PNG"_s, u"a.jpg"_s},
-                                   standIn.Folder(), FPics->path());
+                                   standIn.Folder(), Pics());
         QCOMPARE(run.ExitCode, 1);
         QCOMPARE(run.Lines, (QStringList{u"fail\ta.jpg\tstopped after 1 second"_s,
                                          u"0 converted, 1 failed"_s}));

@@ -2,6 +2,7 @@
 #include "batch/OutputChains.h"
 #include "cli/BatchReport.h"
 
+#include "PicFixture.h"
 #include "StandIn.h"
 #include "TestHome.h"
 
@@ -40,25 +41,22 @@ QString ChainsText(const QList<QList<qsizetype>>& chains)
 } // namespace
 
 // The command line's pieces: which files may run side by side, the printed lines, the job pool.
-class TCliPiecesTest : public QObject
+class TCliPiecesTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
 private:
     std::optional<TTestHome> FHome;
-    std::optional<QTemporaryDir> FPics;
-
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
 
 private Q_SLOTS:
     void init()
     {
         FHome.emplace();
-        FPics.emplace();
+        NewPicFolder();
     }
     void cleanup()
     {
-        FPics.reset();
+        RemovePicFolder();
         FHome.reset();
     }
 
@@ -202,7 +200,7 @@ private Q_SLOTS:
         for (const TConvertResult& result : std::as_const(results))
             QCOMPARE(result.Reason, u"interrupted"_s);
         QCOMPARE(standIn.Calls().size(), 2);
-        QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList());
+        QCOMPARE(QDir(Pics()).entryList({u"*.png"_s}), QStringList());
         QCOMPARE(QDir(FHome->CacheHome() + u"/Morvane"_s)
                      .entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList());

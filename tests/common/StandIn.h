@@ -1,26 +1,14 @@
 #pragma once
 
+#include "StandInLog.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QHash>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
-
-// One call that a stand-in program received.
-struct TStandInCall
-{
-    QString Program;
-    QString WorkingFolder;
-    qint64 ProcessId = 0;
-    qint64 ProcessGroup = 0;
-    // The file number (inode) of what it read: its first argument naming an existing file.
-    quint64 InputFileNumber = 0;
-    QStringList Arguments;
-    QHash<QString, QString> Environment;
-};
 
 // A temporary tool folder holding the recording stand-in program under the given names. By
 // default each call writes its output file: ImageMagick ("magick", "convert") the last argument
@@ -95,28 +83,12 @@ public:
 
     QList<TStandInCall> Calls() const
     {
-        QFile log(FDir.filePath(QStringLiteral("standin.log")));
-        if (!log.open(QIODevice::ReadOnly))
-            return {};
-        const QList<QByteArray> fields = log.readAll().split('\0');
-        QList<TStandInCall> calls;
-        qsizetype at = 0;
-        const auto next = [&] { return QString::fromUtf8(fields.value(at++)); };
-        while (at + 6 <= fields.size() - 1) {
-            TStandInCall call;
-            call.Program = next();
-            call.WorkingFolder = next();
-            call.ProcessId = next().toLongLong();
-            call.ProcessGroup = next().toLongLong();
-            call.InputFileNumber = next().toULongLong();
-            for (qsizetype count = next().toLongLong(); count > 0; --count)
-                call.Arguments << next();
-            for (qsizetype count = next().toLongLong(); count > 0; --count) {
-                const QString entry = next();
-                call.Environment.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
-            }
-            calls << call;
-        }
+        return ReadStandInLog(FDir.filePath(QStringLiteral("standin.log")));
+    }
+    QList<TStandInCall> CallsOf(const QString& program) const
+    {
+        QList<TStandInCall> calls = Calls();
+        calls.removeIf([&](const TStandInCall& call) { return call.Program != program; });
         return calls;
     }
 

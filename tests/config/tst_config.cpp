@@ -1,5 +1,6 @@
 #include "config/Config.h"
 
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QCoreApplication>
@@ -41,19 +42,6 @@ QString OptionsFolder(const TTestHome& home)
 QString ValuesFile(const TTestHome& home)
 {
     return OptionsFolder(home) + u"/values.json"_s;
-}
-
-bool WriteFile(const QString& fileName, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(fileName).path());
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadFile(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QJsonObject ReadJsonObject(const QString& fileName)

@@ -1,6 +1,8 @@
 #include "convert/Converter.h"
 
+#include "PicFixture.h"
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -15,63 +17,32 @@ using namespace Qt::StringLiterals;
 namespace {
 const QStringList AllPrograms{u"magick"_s, u"cjpeg"_s, u"gs"_s};
 
-void WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 TConvertOptions Options(const QString& format)
 {
     TConvertOptions options;
     options.Format = format;
     return options;
 }
-
-QList<TStandInCall> CallsOf(const TStandIn& standIn, const QString& program)
-{
-    QList<TStandInCall> calls;
-    for (const TStandInCall& call : standIn.Calls()) {
-        if (call.Program == program)
-            calls << call;
-    }
-    return calls;
-}
 } // namespace
 
-class TConvertDocumentTest : public QObject
+class TConvertDocumentTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
 private:
     std::optional<TTestHome> FHome;
-    std::optional<QTemporaryDir> FPics;
 
-    QString Pics() const { return FPics->path(); }
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
     // A source file of that name, made when missing.
     QString Source(const QString& name) const
     {
         if (!QFile::exists(Pic(name)))
-            WriteFile(Pic(name), "source");
+            static_cast<void>(WriteFile(Pic(name), "source"));
         return Pic(name);
-    }
-    QString ScratchFolder() const { return FHome->CacheHome() + u"/Morvane"_s; }
-    QStringList ScratchEntries() const
-    {
-        return QDir(ScratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     }
     // A private folder of the scratch folder, as a pattern.
     QString WorkFolderPattern() const
     {
-        return QRegularExpression::escape(ScratchFolder()) + u"/convert-[A-Za-z0-9]{6}"_s;
+        return QRegularExpression::escape(FHome->ScratchFolder()) + u"/convert-[A-Za-z0-9]{6}"_s;
     }
     static TConverter Converter(const TStandIn& standIn,
                                 const TConvertOptions& options = Options(u"PNG"_s))
@@ -83,11 +54,11 @@ private Q_SLOTS:
     void init()
     {
         FHome.emplace();
-        FPics.emplace();
+        NewPicFolder();
     }
     void cleanup()
     {
-        FPics.reset();
+        RemovePicFolder();
         FHome.reset();
     }
 
@@ -115,7 +86,7 @@ private Q_SLOTS:
                               u"25%"_s, u"./output.png"_s}));
         QVERIFY(calls[1].WorkingFolder != calls[0].WorkingFolder);
         QVERIFY(QFileInfo(Pic(u"a-001.png"_s)).size() > 0);
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void pages_data()
@@ -153,7 +124,7 @@ private Q_SLOTS:
 
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         QStringList pagesRead;
-        for (const TStandInCall& call : CallsOf(standIn, u"magick"_s))
+        for (const TStandInCall& call : standIn.CallsOf(u"magick"_s))
             pagesRead << call.Arguments.first();
         QCOMPARE(pagesRead, QStringList(outputs.size(), u"./source.bmp[0]"_s));
         for (int page = firstPage; page <= lastPage; ++page) {
@@ -161,7 +132,7 @@ private Q_SLOTS:
             QCOMPARE(ReadFile(Pic(output)), QByteArray("written by magick\n"));
         }
         QCOMPARE(QDir(Pics()).entryList(QDir::Files).size(), outputs.size() + 1);
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     // The document fails when any page fails and says which; the pages converted stay.
@@ -203,7 +174,7 @@ private Q_SLOTS:
                 !failingPages.isEmpty() && QString(u"page-"_s + number).startsWith(failingPages);
             QCOMPARE(QFile::exists(Pic(u"a-"_s + number + u".png"_s)), !failed);
         }
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     // Ghostscript too must end by itself with status 0 and print nothing; then no page is
@@ -250,9 +221,9 @@ private Q_SLOTS:
             QVERIFY(!result.Succeeded);
             QCOMPARE(result.Reason, reason);
         }
-        QVERIFY(CallsOf(standIn, u"magick"_s).isEmpty());
+        QVERIFY(standIn.CallsOf(u"magick"_s).isEmpty());
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), (QStringList{u"a.pdf"_s, u"b.ai"_s}));
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void pagesGoToTheOutputFolderWithoutReplacingAnything()
@@ -280,19 +251,19 @@ private Q_SLOTS:
         options.ResizeWidth = TResizeWidth::On;
         options.Width = 800;
         QVERIFY(Converter(standIn, options).ConvertPDF(Source(u"a.pdf"_s)).Succeeded);
-        const QStringList magick = CallsOf(standIn, u"magick"_s).value(0).Arguments;
+        const QStringList magick = standIn.CallsOf(u"magick"_s).value(0).Arguments;
         QCOMPARE(magick.mid(1, 4),
                  (QStringList{u"+repage"_s, u"-auto-orient"_s, u"-resize"_s, u"800x"_s}));
     }
 
     void pagesOfAnEarlierRunAreNotCollected()
     {
-        QVERIFY(QDir().mkpath(ScratchFolder()));
-        WriteFile(ScratchFolder() + u"/a-005.bmp"_s, "left by an interrupted run");
+        QVERIFY(QDir().mkpath(FHome->ScratchFolder()));
+        QVERIFY(WriteFile(FHome->ScratchFolder() + u"/a-005.bmp"_s, "left by an interrupted run"));
         const TStandIn standIn;
         QVERIFY(Converter(standIn).ConvertPDF(Source(u"a.pdf"_s)).Succeeded);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), (QStringList{u"a-001.png"_s, u"a.pdf"_s}));
-        QCOMPARE(ScratchEntries(), QStringList{u"a-005.bmp"_s});
+        QCOMPARE(FHome->ScratchEntries(), QStringList{u"a-005.bmp"_s});
     }
 
     void aiArguments_data()
@@ -322,7 +293,7 @@ private Q_SLOTS:
         QCOMPARE(calls[1].Arguments, (QStringList{u"./source.png[0]"_s, u"+repage"_s,
                                                   u"-auto-orient"_s, u"./output.png"_s}));
         QCOMPARE(ReadFile(Pic(output)), QByteArray("written by magick\n"));
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void aiIntermediateRemovedWhenTheConversionFails()
@@ -331,9 +302,9 @@ private Q_SLOTS:
         standIn.SetWritesNothing(u"magick"_s);
         const TConvertResult result = Converter(standIn).ConvertAI(Source(u"drawing.ai"_s));
         QVERIFY(!result.Succeeded);
-        QCOMPARE(CallsOf(standIn, u"magick"_s).size(), 1);
+        QCOMPARE(standIn.CallsOf(u"magick"_s).size(), 1);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"drawing.ai"_s});
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void fileTypeChoosesTheConverter_data()

@@ -2,8 +2,10 @@
 #include "convert/FilePlatform.h"
 #include "convert/OutputName.h"
 
+#include "PicFixture.h"
 #include "ProcessState.h"
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -25,19 +27,6 @@ using namespace std::chrono_literals;
 namespace {
 const QStringList AllPrograms{u"magick"_s, u"cjpeg"_s, u"gs"_s};
 
-void WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Entries as "kind:name": file (holding "existing"), folder, link (to a file) or dangling (link).
 void MakeEntries(const QDir& folder, const QStringList& entries)
 {
@@ -46,7 +35,7 @@ void MakeEntries(const QDir& folder, const QStringList& entries)
         const QString path = folder.filePath(entry.section(u':', 1));
         QDir().mkpath(QFileInfo(path).absolutePath());
         if (kind == u"file")
-            WriteFile(path, "existing");
+            QVERIFY(WriteFile(path, "existing"));
         else if (kind == u"folder")
             QVERIFY(QDir().mkpath(path));
         else if (kind == u"link")
@@ -54,7 +43,7 @@ void MakeEntries(const QDir& folder, const QStringList& entries)
         else if (kind == u"dangling")
             QVERIFY(QFile::link(folder.filePath(u"never-made"_s), path));
     }
-    WriteFile(folder.filePath(u"target.txt"_s), "target");
+    QVERIFY(WriteFile(folder.filePath(u"target.txt"_s), "target"));
 }
 
 enum class TMisbehaviour
@@ -89,7 +78,7 @@ void Misbehave(TStandIn& standIn, const QString& program, TMisbehaviour misbehav
         break;
     case TMisbehaviour::CannotStart:
         QFile::remove(standIn.Folder() + u'/' + program);
-        WriteFile(standIn.Folder() + u'/' + program, "neither a program nor a script");
+        QVERIFY(WriteFile(standIn.Folder() + u'/' + program, "neither a program nor a script"));
         QFile::setPermissions(standIn.Folder() + u'/' + program,
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         break;
@@ -110,27 +99,19 @@ TConvertOptions Options(const QString& format, TResizeWidth resize = TResizeWidt
 
 Q_DECLARE_METATYPE(TMisbehaviour)
 
-class TConvertImageTest : public QObject
+class TConvertImageTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
 private:
     std::optional<TTestHome> FHome;
-    std::optional<QTemporaryDir> FPics;
 
-    QString Pics() const { return FPics->path(); }
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
     // A source file of that name, made when missing.
     QString Source(const QString& name) const
     {
         if (!QFile::exists(Pic(name)))
-            WriteFile(Pic(name), "source");
+            static_cast<void>(WriteFile(Pic(name), "source"));
         return Pic(name);
-    }
-    QString ScratchFolder() const { return FHome->CacheHome() + u"/Morvane"_s; }
-    QStringList ScratchEntries() const
-    {
-        return QDir(ScratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     }
     static TConverter Converter(const TStandIn& standIn, const TConvertOptions& options)
     {
@@ -139,7 +120,7 @@ private:
     // A private folder under the scratch folder, as a pattern.
     QString WorkFolderPattern() const
     {
-        return u"^"_s + QRegularExpression::escape(ScratchFolder()) + u"/convert-[A-Za-z0-9]{6}$"_s;
+        return u"^"_s + QRegularExpression::escape(FHome->ScratchFolder()) + u"/convert-[A-Za-z0-9]{6}$"_s;
     }
     bool IsOtherFileSystem(const QTemporaryDir& folder) const
     {
@@ -152,9 +133,9 @@ private:
     // A whole file in a work folder of its own, as a conversion leaves it.
     QString MadeOutput(const QString& folder, const QByteArray& content = "whole") const
     {
-        QDir().mkpath(folder);
         const QString made = folder + u"/output.png"_s;
-        WriteFile(made, content);
+        if (!WriteFile(made, content))
+            qFatal("cannot write %s", qPrintable(made));
         return made;
     }
 
@@ -162,11 +143,11 @@ private Q_SLOTS:
     void init()
     {
         FHome.emplace();
-        FPics.emplace();
+        NewPicFolder();
     }
     void cleanup()
     {
-        FPics.reset();
+        RemovePicFolder();
         FHome.reset();
     }
 
@@ -241,7 +222,7 @@ private Q_SLOTS:
     void claimPassesAFileMadeMeanwhile()
     {
         const QString chosen = GetOutputFileName(Pic(u"a.jpg"_s), u"PNG"_s, {});
-        WriteFile(chosen, "theirs");
+        QVERIFY(WriteFile(chosen, "theirs"));
         const TClaimedOutput claimed =
             ClaimOutputFile(MadeOutput(Pic(u"work"_s)), Pic(u"a.jpg"_s), u"PNG"_s, {});
         QCOMPARE(claimed.FileName, Pic(u"a (1).png"_s));
@@ -269,7 +250,7 @@ private Q_SLOTS:
             QSKIP("No second file system (/dev/shm) to work on.");
         const QString abandoned = Pic(u".morvane-part-Ab12Cd"_s);
         const QString held = Pic(u".morvane-part-Ef34Gh"_s);
-        WriteFile(MadeOutput(abandoned), "left by a killed run");
+        QVERIFY(WriteFile(MadeOutput(abandoned), "left by a killed run"));
         MadeOutput(held);
         const std::unique_ptr<TFolderLock> otherRun = TFolderLock::TryLock(held);
         QVERIFY(otherRun);
@@ -446,7 +427,7 @@ private Q_SLOTS:
                  qPrintable(calls[0].WorkingFolder));
         QCOMPARE(TStandIn::InputBelow(calls[0], Pics()), source);
         QCOMPARE(ReadFile(Pic(output)), QByteArray("written by magick\n"));
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
         for (const QString& entry : entries) {
             if (entry.startsWith(u"file:"))
                 QCOMPARE(ReadFile(Pic(entry.section(u':', 1))), QByteArray("existing"));
@@ -497,7 +478,7 @@ private Q_SLOTS:
         QCOMPARE(calls[1].WorkingFolder, calls[0].WorkingFolder);
 
         QCOMPARE(ReadFile(Pic(FileStem(source) + u".jpg"_s)), QByteArray("written by cjpeg\n"));
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     // Each leaves nothing under an output name and says why, whatever the program left behind.
@@ -566,7 +547,7 @@ private Q_SLOTS:
         TStandIn standIn(programs);
         if (!program.isEmpty())
             Misbehave(standIn, program, misbehaviour, printed);
-        WriteFile(Pic(u"a.jpg"_s), "source");
+        QVERIFY(WriteFile(Pic(u"a.jpg"_s), "source"));
 
         const TConvertResult result =
             Converter(standIn, Options(format)).ConvertImage(Pic(u"a.jpg"_s), u"JPG"_s, 0, {});
@@ -578,7 +559,7 @@ private Q_SLOTS:
             QCOMPARE(result.Reason, reason);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"a.jpg"_s});
         QCOMPARE(ReadFile(Pic(u"a.jpg"_s)), QByteArray("source"));
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     // A program still running at the time limit is ended with the child it started, and nothing
@@ -605,7 +586,7 @@ private Q_SLOTS:
         QVERIFY(!result.Succeeded);
         QCOMPARE(result.Reason, u"stopped after 500 milliseconds"_s);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"a.png"_s});
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
         QCOMPARE(standIn.Children(program).size(), 1);
         for (const qint64 child : standIn.Children(program))
             QTRY_VERIFY(!IsRunning(child));
@@ -628,7 +609,7 @@ private Q_SLOTS:
         QVERIFY(!result.Succeeded);
         QCOMPARE(result.Reason, u"interrupted"_s);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"a.png"_s});
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
         QTRY_VERIFY(!IsRunning(standIn.Children(u"magick"_s).first()));
         QVERIFY(!IsRunning(standIn.Calls().first().ProcessId));
         QCOMPARE(converter.ConvertImage(source, u"PNG"_s, 0, {}).Reason, u"interrupted"_s);
@@ -670,9 +651,9 @@ private Q_SLOTS:
     // anything else in the scratch folder stay.
     void abandonedWorkFoldersAreRemoved()
     {
-        const QString abandoned = ScratchFolder() + u"/convert-Ab12Cd"_s;
-        const QString held = ScratchFolder() + u"/convert-Ef34Gh"_s;
-        const QString other = ScratchFolder() + u"/convert-not-ours"_s;
+        const QString abandoned = FHome->ScratchFolder() + u"/convert-Ab12Cd"_s;
+        const QString held = FHome->ScratchFolder() + u"/convert-Ef34Gh"_s;
+        const QString other = FHome->ScratchFolder() + u"/convert-not-ours"_s;
         for (const QString& folder : {abandoned, held, other})
             MadeOutput(folder + u"/page"_s, QByteArray(1000000, 'p'));
         const std::unique_ptr<TFolderLock> otherRun = TFolderLock::TryLock(held);
@@ -683,14 +664,14 @@ private Q_SLOTS:
                     .ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {})
                     .Succeeded);
 
-        QCOMPARE(ScratchEntries(), (QStringList{u"convert-Ef34Gh"_s, u"convert-not-ours"_s}));
+        QCOMPARE(FHome->ScratchEntries(), (QStringList{u"convert-Ef34Gh"_s, u"convert-not-ours"_s}));
         QVERIFY(QFile::exists(held + u"/page/output.png"_s));
     }
 
     void unwritableScratchFolderFails()
     {
         QVERIFY(QDir().mkpath(FHome->CacheHome()));
-        WriteFile(ScratchFolder(), "a file where the folder belongs");
+        QVERIFY(WriteFile(FHome->ScratchFolder(), "a file where the folder belongs"));
         const TStandIn standIn;
         const TConvertResult result =
             Converter(standIn, Options(u"JPG"_s)).ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {});
@@ -763,23 +744,21 @@ private Q_SLOTS:
         expected.sort();
         QCOMPARE(outputs, expected);
         QSet<QString> workFolders;
-        for (const TStandInCall& call : standIn.Calls()) {
-            if (call.Program == u"cjpeg")
-                workFolders.insert(call.WorkingFolder);
-        }
+        for (const TStandInCall& call : standIn.CallsOf(u"cjpeg"_s))
+            workFolders.insert(call.WorkingFolder);
         QCOMPARE(workFolders.size(), Count);
-        QCOMPARE(ScratchEntries(), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void toolFolderGivenIsTheOnlyPlaceLookedAt()
     {
         const TStandIn standIn({u"magick"_s});
-        WriteFile(standIn.Folder() + u"/gs"_s, "not a program");
+        QVERIFY(WriteFile(standIn.Folder() + u"/gs"_s, "not a program"));
         const TConvertTools tools = TConvertTools::InFolder(standIn.Folder());
         QCOMPARE(tools.ImageMagick, standIn.Folder() + u"/magick"_s);
         QCOMPARE(tools.JpegEncoder, QString());
         QCOMPARE(tools.Ghostscript, QString());
-        QCOMPARE(tools.ScratchFolder, ScratchFolder());
+        QCOMPARE(tools.ScratchFolder, FHome->ScratchFolder());
     }
 
     void convertCountsOnlyWhenItNamesImageMagick_data()

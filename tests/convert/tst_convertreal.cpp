@@ -3,6 +3,8 @@
 #include "convert/RunProcess.h"
 #include "input/FileType.h"
 
+#include "PicFixture.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QDataStream>
@@ -10,23 +12,9 @@
 #include <QFile>
 #include <QTest>
 
-#include <optional>
-
 using namespace Qt::StringLiterals;
 
 namespace {
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 // An EXIF block saying "rotate 90 degrees clockwise to view" (orientation 6), right after the
 // JPEG's start marker.
 QByteArray WithExifOrientation(const QByteArray& jpeg)
@@ -103,7 +91,7 @@ TConvertOptions Options(const QString& format, int quality = 75)
 } // namespace
 
 // Conversions with the real ImageMagick, cjpeg and Ghostscript, on tiny fixtures made here.
-class TConvertRealTest : public QObject
+class TConvertRealTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
@@ -112,10 +100,8 @@ private:
     TTestHome FHome;
     TConvertTools FTools;
     QTemporaryDir FFixtures;
-    std::optional<QTemporaryDir> FPics;
 
     QString Fixture(const QString& name) const { return FFixtures.filePath(name); }
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
 
     bool MakeImage(const QString& name, const QStringList& arguments) const
     {
@@ -136,7 +122,6 @@ private:
         QFile::copy(Fixture(fixture), Pic(name));
         return Pic(name);
     }
-    QString ScratchFolder() const { return FHome.CacheHome() + u"/Morvane"_s; }
     // One line per frame in `format`: by default its width and height, as "w h".
     QStringList Frames(const QString& path, const QString& format = u"%w %h"_s) const
     {
@@ -236,12 +221,11 @@ private Q_SLOTS:
         QVERIFY(WriteFile(Fixture(u"4-planes.pcx"_s), PcxFile(1, 4, 16)));
     }
 
-    void init() { FPics.emplace(); }
+    void init() { NewPicFolder(); }
     void cleanup()
     {
-        FPics.reset();
-        QCOMPARE(QDir(ScratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 QStringList());
+        RemovePicFolder();
+        QCOMPARE(FHome.ScratchEntries(), QStringList());
     }
 
     void exifRotatedJpegComesOutUpright_data()
@@ -279,7 +263,7 @@ private Q_SLOTS:
         const TConvertResult result = Convert(source, u"GIF"_s, Options(format));
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         QCOMPARE(Frames(Pic(output)), QStringList(frames, u"10 10"_s));
-        QCOMPARE(QDir(FPics->path()).entryList(QDir::Files).size(), 2);
+        QCOMPARE(QDir(Pics()).entryList(QDir::Files).size(), 2);
     }
 
     // Whatever canvas or offset the file gives the picture, every output is the picture at its
@@ -491,7 +475,7 @@ private Q_SLOTS:
         const QString source = CopyFixture(u"plain.jpg"_s, stem + u".jpg"_s);
         for (const QString& decoy : decoys)
             CopyFixture(u"small.jpg"_s, decoy);
-        const QStringList before = QDir(FPics->path()).entryList(QDir::Files);
+        const QStringList before = QDir(Pics()).entryList(QDir::Files);
         QStringList expected = before;
         for (const QString& format : {u"JPG"_s, u"PNG"_s, u"GIF"_s, u"WEBP"_s, u"TIFF"_s}) {
             const QString output =
@@ -503,7 +487,7 @@ private Q_SLOTS:
         }
         for (const QString& decoy : decoys)
             QCOMPARE(ReadFile(Pic(decoy)), ReadFile(Fixture(u"small.jpg"_s)));
-        QStringList made = QDir(FPics->path()).entryList(QDir::Files);
+        QStringList made = QDir(Pics()).entryList(QDir::Files);
         made.sort();
         expected.sort();
         QCOMPARE(made, expected);

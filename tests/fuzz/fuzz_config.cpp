@@ -3,6 +3,7 @@
 #include "config/Config.h"
 
 #include "FuzzInput.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 
 #include <QDir>
@@ -23,12 +24,6 @@ const TTestHome& Home()
 QString KeyFolder()
 {
     return Home().ConfigHome() + u"/Dovrelan/Morvane"_s;
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void WriteValuesFile(const QByteArray& bytes)

@@ -2,6 +2,7 @@
 #include "input/FileType.h"
 
 #include "FuzzInput.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -39,12 +40,6 @@ bool IsCreatableName(const QString& name)
            !name.contains(QChar(u'\0')) && QFile::encodeName(name).size() <= 255;
 }
 
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 void CheckFile(const QString& name, const QByteArray& bytes)
 {
     const QString path = Folder() + u'/' + name;
@@ -58,7 +53,7 @@ void CheckFile(const QString& name, const QByteArray& bytes)
         FuzzCheck(IsExtensionOf(type, name), "a short file is typed by its extension only");
     // Only the first 12 bytes may count, so a longer tail changes nothing.
     if (bytes.size() > 12) {
-        WriteFile(path, bytes + bytes);
+        FuzzCheck(WriteFile(path, bytes + bytes), "the longer file is written");
         FuzzCheck(DetectFileType(path) == type, "bytes after the 12th do not change the type");
     }
     QFile::remove(path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestFiles.h"
 #include "convert/RunProcess.h"
 
 #include <QCryptographicHash>
@@ -14,19 +15,6 @@
 #include <algorithm>
 
 // Helpers shared by the hostile-input tests.
-
-inline bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-inline QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Every entry under a folder with what it holds (a file's digest, a link's target), so that two
 // snapshots show anything made, changed or removed; the folders in `skipped` are left out.

@@ -47,7 +47,7 @@ private:
 
     QString Root(const QString& name) const { return FRoot.filePath(name); }
     QString Outside(const QString& name) const { return Root(u"outside/"_s + name); }
-    QString Scratch() const { return FHome.CacheHome() + u"/Morvane"_s; }
+    QString Scratch() const { return FHome.ScratchFolder(); }
 
     QByteArray MadeImage(const QString& name, const QStringList& arguments) const
     {

@@ -11,13 +11,11 @@ here="$PWD/tests/sanitizers"
 mode="${1:-}"
 case "$mode" in
 address)
-    flags="-fsanitize=address,undefined -fno-sanitize-recover=all"
-    build="${2:-build/asan}"
+    preset=asan
     label_filter=()
     ;;
 thread)
-    flags="-fsanitize=thread"
-    build="${2:-build/tsan}"
+    preset=tsan
     label_filter=(-L threads)
     ;;
 *)
@@ -25,12 +23,11 @@ thread)
     exit 2
     ;;
 esac
-build="$(realpath -m "$build")"
+build="$(realpath -m "${2:-build/$preset}")"
 reports="$build/sanitizer-reports"
 
-# -O1 keeps the suite fast enough; frame pointers keep the reports' stacks whole.
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
-    -DCMAKE_CXX_FLAGS="$flags -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
+# The preset builds every target with MORVANE_SANITIZE, at -O1 to keep the suite fast enough.
+cmake --preset "$preset" -B "$build" >/dev/null
 if [ "$mode" = thread ]; then
     # Only what the chosen tests need: each is run by a program of its own name.
     mapfile -t targets < <(ctest --test-dir "$build" -N "${label_filter[@]}" |

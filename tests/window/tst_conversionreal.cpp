@@ -1,3 +1,4 @@
+#include "PicFixture.h"
 #include "TestHome.h"
 #include "WindowControls.h"
 #include "convert/ConvertTools.h"
@@ -8,25 +9,19 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
 // A folder of real files converted by the window with the installed ImageMagick, cjpeg and
 // Ghostscript.
-class TConversionRealTest : public QObject
+class TConversionRealTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
 private:
     TTestHome FHome;
     TConvertTools FTools;
-    std::optional<QTemporaryDir> FPics;
-
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
 
     bool MakeImage(const QString& name, const QStringList& arguments) const
     {
@@ -61,7 +56,7 @@ private Q_SLOTS:
 
     void init()
     {
-        FPics.emplace();
+        NewPicFolder();
         SetCurrentLanguage(u"en"_s);
     }
 
@@ -82,7 +77,7 @@ private Q_SLOTS:
         garbage.write("this is not a picture at all, only words");
         garbage.close();
 
-        TFrmMorvane window({u"morvane"_s, u"/auto"_s, format, FPics->path()}, TFrmMorvaneSetup{});
+        TFrmMorvane window({u"morvane"_s, u"/auto"_s, format, Pics()}, TFrmMorvaneSetup{});
         QTRY_VERIFY_WITH_TIMEOUT(Control<QAbstractButton>(window, u"BtnStart"_s).isEnabled(),
                                  60000);
 

@@ -1,4 +1,6 @@
+#include "PicFixture.h"
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 #include "WindowControls.h"
 #include "config/Config.h"
@@ -60,25 +62,19 @@ QStringList Sorted(QStringList list)
 } // namespace
 
 // The conversion run of the window with the recording stand-in programs.
-class TConversionRunTest : public QObject
+class TConversionRunTest : public QObject, private TPicFixture
 {
     Q_OBJECT
 
 private:
     std::optional<TTestHome> FHome;
     std::optional<TStandIn> FStandIn;
-    std::optional<QTemporaryDir> FPics;
-
-    QString Pic(const QString& name) const { return FPics->filePath(name); }
 
     QString WritePic(const QString& name)
     {
         const QString path = Pic(name);
-        QDir().mkpath(QFileInfo(path).path());
         // Ends with its name, which tells the stand-ins what they read under a plain name.
-        const QByteArray bytes = JpegBytes + name.toUtf8();
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        if (!WriteFile(path, JpegBytes + name.toUtf8()))
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
@@ -162,10 +158,8 @@ private:
     QStringList CalledInputs() const
     {
         QStringList inputs;
-        for (const TStandInCall& call : FStandIn->Calls()) {
-            if (call.Program == u"magick")
-                inputs << QFileInfo(TStandIn::InputBelow(call, FPics->path())).fileName();
-        }
+        for (const TStandInCall& call : FStandIn->CallsOf(u"magick"_s))
+            inputs << QFileInfo(TStandIn::InputBelow(call, Pics())).fileName();
         return inputs;
     }
 
@@ -194,14 +188,14 @@ private Q_SLOTS:
     {
         FHome.emplace();
         FStandIn.emplace();
-        FPics.emplace();
+        NewPicFolder();
         SetCurrentLanguage(u"en"_s);
         TConfig(SettingsPath).WriteString(u"format"_s, u"PNG"_s);
     }
 
     void cleanup()
     {
-        FPics.reset();
+        RemovePicFolder();
         FStandIn.reset();
         FHome.reset();
     }
@@ -393,7 +387,7 @@ private Q_SLOTS:
         WritePic(u"folder/x.jpg"_s);
         WritePic(u"folder/sub/y.jpg"_s);
         WritePic(u"rel.jpg"_s);
-        QVERIFY(QDir::setCurrent(FPics->path()));
+        QVERIFY(QDir::setCurrent(Pics()));
         auto window = Window({u"morvane"_s, u"/auto"_s, u"PNG"_s, u"rel.jpg"_s, u"folder"_s});
 
         QCOMPARE(Files(*window).Info(Files(*window).rowCount() - 1).FileName, u"rel.jpg"_s);

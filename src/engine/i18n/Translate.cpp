@@ -13,8 +13,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The shipped catalogue, then the texts added since; a text found in both takes the shipped one.
-const QStringList CatalogueResources = {u":/translate.txt"_s, u":/translate-added.txt"_s};
+const auto CatalogueResource = u":/translate.txt"_s;
+// Texts added since: the same format, in a file of their own, so that the shipped one stays
+// byte for byte as it is.
+const auto AddedCatalogueResource = u":/translate-added.txt"_s;
+const QByteArray ByteOrderMark = "\xEF\xBB\xBF";
 const auto FallbackLanguage = u"en"_s;
 
 struct TCatalogueLine
@@ -105,38 +108,32 @@ const TCatalogueLine* FindInBlock(const TCatalogue& catalogue, size_t blockStart
     return nullptr;
 }
 
+QByteArray ReadResource(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArrayView WithoutByteOrderMark(QByteArrayView bytes)
+{
+    return bytes.startsWith(ByteOrderMark) ? bytes.sliced(ByteOrderMark.size()) : bytes;
+}
+
 } // namespace
 
 void LoadTranslations()
 {
-    QList<QByteArray> texts;
-    for (const QString& resource : CatalogueResources) {
-        QFile file(resource);
-        if (file.open(QIODevice::ReadOnly))
-            texts.append(file.readAll());
-    }
-    LoadCatalogue(texts);
+    // An empty line keeps the added blocks apart from the last shipped one.
+    LoadCatalogue(ReadResource(CatalogueResource) + "\r\n\r\n" +
+                  WithoutByteOrderMark(ReadResource(AddedCatalogueResource)));
     SetCurrentLanguage(GetUserLanguage().left(2));
 }
 
 void LoadCatalogue(const QByteArray& text)
 {
-    LoadCatalogue(QList<QByteArray>{text});
-}
-
-void LoadCatalogue(const QList<QByteArray>& texts)
-{
     auto catalogue = std::make_shared<TCatalogue>();
-    for (const QByteArray& text : texts) {
-        QByteArrayView bytes(text);
-        if (bytes.startsWith("\xEF\xBB\xBF"))
-            bytes = bytes.sliced(3);
-        // An empty line keeps the last block of one text apart from the first of the next.
-        if (!catalogue->empty())
-            catalogue->push_back(ParseLine(QString()));
-        for (const QString& line : SplitLines(QString::fromUtf8(bytes)))
-            catalogue->push_back(ParseLine(line));
-    }
+    for (const QString& line : SplitLines(QString::fromUtf8(WithoutByteOrderMark(text))))
+        catalogue->push_back(ParseLine(line));
 
     TTranslationState& state = State();
     const std::lock_guard lock(state.Mutex);

@@ -1,19 +1,16 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QLocale>
 #include <QString>
 
-// Module start-up: loads the catalogues carried in the program's resources (the shipped one, then
-// the texts added since) and fixes CurrentLanguage from the user's locale. Runs before the first
-// window; a catalogue that cannot be read leaves the source texts in use.
+// Module start-up: loads the catalogue carried in the program's resources and fixes
+// CurrentLanguage from the user's locale. Runs before the first window; a catalogue that cannot
+// be read leaves the source texts in use.
 void LoadTranslations();
 
 // Replaces the catalogue with the given text (UTF-8, optional byte-order mark).
 void LoadCatalogue(const QByteArray& text);
-// The same for several texts, read one after another; the first that holds a text decides.
-void LoadCatalogue(const QList<QByteArray>& texts);
 
 // Korean source text in, text in `language` (CurrentLanguage when empty) out; texts missing from
 // the catalogue come back unchanged apart from the "\n" escape. Any thread after start-up.

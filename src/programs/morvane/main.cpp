@@ -1,4 +1,5 @@
 #include "i18n/Translate.h"
+#include "morvane/DisplayCheck.h"
 #include "morvane/ProgramArguments.h"
 #include "theme/DovrelanButtonStyles.h"
 #include "window/FrmMorvane.h"
@@ -12,6 +13,8 @@ int main(int argc, char* argv[])
     RegisterDovrelanButtonStyles();
     LoadTranslations();
     const QStringList arguments = ProgramArguments(argc, argv);
+    if (ReportMissingDisplay())
+        return 1;
     // Qt sees the program's path only: every word after it is the program's own.
     int qtArgc = std::min(argc, 1);
     QApplication application(qtArgc, argv);
