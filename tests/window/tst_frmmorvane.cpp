@@ -821,6 +821,41 @@ private Q_SLOTS:
         QCOMPARE(CheckedFormat(window), u"BtnJPG"_s);
         QCOMPARE(Stored(u"format"_s, QString()), QVariant(u"JPG"_s));
     }
+
+    // Outside automatic mode the paths after the program's own are listed as if dropped ("Open
+    // with" from a file manager): folders are walked, a path is listed once, and nothing starts.
+    void filesOnTheCommandLineAreListed_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("listed");
+
+        QTest::newRow("a file and a folder")
+            << QStringList{u"a.jpg"_s, u"folder"_s} << QStringList{u"a.jpg"_s, u"b.jpg"_s};
+        QTest::newRow("a name like a Qt option")
+            << QStringList{u"-reverse.jpg"_s} << QStringList{u"-reverse.jpg"_s};
+        QTest::newRow("the same file twice")
+            << QStringList{u"a.jpg"_s, u"a.jpg"_s} << QStringList{u"a.jpg"_s};
+        QTest::newRow("automatic mode without files lists nothing")
+            << QStringList{u"/auto"_s, u"a.jpg"_s} << QStringList();
+    }
+    void filesOnTheCommandLineAreListed()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, listed);
+        WriteJpeg(u"a.jpg"_s);
+        WriteJpeg(u"-reverse.jpg"_s);
+        QVERIFY(QDir(FHome->Root()).mkdir(u"folder"_s));
+        WriteJpeg(u"folder/b.jpg"_s);
+        QStringList arguments{u"morvane"_s};
+        for (const QString& name : names)
+            arguments << (name.startsWith(u'/') ? name : FHome->Root() + u'/' + name);
+
+        TFrmMorvane window(arguments, TFrmMorvaneSetup{});
+
+        QCOMPARE(ShownColumn(window, TFileListModel::ColumnTitle), listed);
+        QVERIFY(TakesDrops(window));
+        QCOMPARE(StartButton(window).text(), u"Convert to JPG"_s);
+    }
 };
 
 QTEST_MAIN(TFrmMorvaneTest)

@@ -1,3 +1,4 @@
+#include "base/MorvaneBuild.h"
 #include "i18n/Translate.h"
 #include "morvane/DisplayCheck.h"
 #include "morvane/ProgramArguments.h"
@@ -18,6 +19,8 @@ int main(int argc, char* argv[])
     // Qt sees the program's path only: every word after it is the program's own.
     int qtArgc = std::min(argc, 1);
     QApplication application(qtArgc, argv);
+    // Ties the window to its menu entry where the desktop asks (Wayland's app id).
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(MorvaneBuild::AppId));
     TFrmMorvane window(arguments);
     window.show();
     application.exec();

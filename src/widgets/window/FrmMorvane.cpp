@@ -41,6 +41,15 @@ bool IsAutoModeCommandLine(const QStringList& arguments)
 {
     return arguments.size() > 3 && arguments.at(1) == u"/auto"_s;
 }
+
+// Outside automatic mode the words after the program's path name files to list, as a file
+// manager's "Open with" passes them; an automatic command line too short to run lists nothing.
+QStringList FilesToList(const QStringList& arguments)
+{
+    if (arguments.size() < 2 || arguments.at(1) == u"/auto"_s)
+        return {};
+    return arguments.mid(1);
+}
 } // namespace
 
 TFrmMorvaneSetup TFrmMorvaneSetup::Installed()
@@ -182,7 +191,7 @@ void TFrmMorvane::FormCreate(const QStringList& arguments)
     if (IsAutoModeCommandLine(arguments))
         StartAutoMode(arguments);
     else
-        StartInteractiveMode();
+        StartInteractiveMode(FilesToList(arguments));
 }
 
 void TFrmMorvane::StartAutoMode(const QStringList& arguments)
@@ -195,9 +204,10 @@ void TFrmMorvane::StartAutoMode(const QStringList& arguments)
     FHome->BtnStartClick();
 }
 
-void TFrmMorvane::StartInteractiveMode()
+void TFrmMorvane::StartInteractiveMode(const QStringList& files)
 {
     FHome->AcceptDrops();
+    FHome->AddFile(files);
     // A reply that comes after the window has gone finds nothing to close.
     const QPointer<TFrmMorvane> window(this);
     CheckUpdate(

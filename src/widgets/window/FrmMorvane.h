@@ -32,7 +32,8 @@ class TFrmMorvane : public QWidget
     Q_OBJECT
 
 public:
-    // `arguments` is the whole command line, the program's own path first.
+    // `arguments` is the whole command line, the program's own path first: "/auto FORMAT path..."
+    // converts the paths at once; otherwise the paths are listed as if dropped.
     explicit TFrmMorvane(const QStringList& arguments,
                          const TFrmMorvaneSetup& setup = TFrmMorvaneSetup::Installed(),
                          QWidget* parent = nullptr);
@@ -56,7 +57,7 @@ private:
 
     void FormCreate(const QStringList& arguments);
     void StartAutoMode(const QStringList& arguments);
-    void StartInteractiveMode();
+    void StartInteractiveMode(const QStringList& files);
     bool FormCloseQuery() const;
     void FormClose();
     void ShowCard(QAbstractButton* headerButton, QWidget* card);
