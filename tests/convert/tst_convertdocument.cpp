@@ -177,8 +177,8 @@ private Q_SLOTS:
         QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
-    // Ghostscript too must end by itself with status 0 and print nothing; then no page is
-    // converted, as one may be cut short.
+    // Ghostscript must end by itself with status 0; else no page is converted, as one may be cut
+    // short, and what it printed is the reason.
     void documentFailures_data()
     {
         QTest::addColumn<QStringList>("programs");
@@ -196,9 +196,9 @@ private Q_SLOTS:
         QTest::newRow("Ghostscript explains")
             << AllPrograms << u"Error: /syntaxerror in pdfopen\n"_s << false << 0
             << u"Error: /syntaxerror in pdfopen"_s;
-        QTest::newRow("Ghostscript warns while writing")
-            << AllPrograms << u"**** Error: page drawn in part\n"_s << true << 0
-            << u"**** Error: page drawn in part"_s;
+        QTest::newRow("Ghostscript explains, writes and ends with status 1")
+            << AllPrograms << u"Error: /rangecheck in --run--\n"_s << true << 1
+            << u"Error: /rangecheck in --run--"_s;
         QTest::newRow("Ghostscript writes and ends with status 1")
             << AllPrograms << QString() << true << 1 << u"gs ended with status 1"_s;
     }
@@ -223,6 +223,42 @@ private Q_SLOTS:
         }
         QVERIFY(standIn.CallsOf(u"magick"_s).isEmpty());
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), (QStringList{u"a.pdf"_s, u"b.ai"_s}));
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
+    }
+
+    // Ghostscript reports damage it repaired or ignored and still draws the document: what it
+    // printed does not fail it when it ended with status 0. ImageMagick's words still do.
+    void ghostscriptWarningsDoNotFail_data()
+    {
+        QTest::addColumn<QString>("magickPrints");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("ImageMagick silent") << QString() << QString();
+        QTest::newRow("ImageMagick warns")
+            << u"magick: profile mismatch\n"_s << u"magick: profile mismatch"_s;
+    }
+    void ghostscriptWarningsDoNotFail()
+    {
+        QFETCH(QString, magickPrints);
+        QFETCH(QString, reason);
+        TStandIn standIn;
+        standIn.SetPrinted(u"gs"_s,
+                           u"   **** Error:  An error occurred while reading an XREF table.\n"
+                           "   **** This file had errors that were repaired or ignored.\n"_s);
+        standIn.SetPrinted(u"magick"_s, magickPrints);
+        const TConverter converter = Converter(standIn);
+
+        const QList<std::pair<QString, QString>> files{{u"a.pdf"_s, u"a-001.png"_s},
+                                                       {u"b.ai"_s, u"b.png"_s}};
+        for (const auto& [source, output] : files) {
+            const QString type = source.section(u'.', 1).toUpper();
+            const TConvertResult result = converter.ConvertFile(Source(source), type);
+            QCOMPARE(result.Succeeded, reason.isEmpty());
+            if (!reason.isEmpty())
+                QCOMPARE(result.Reason, (type == u"PDF" ? u"page 1 of 1: "_s : QString()) + reason);
+            QCOMPARE(QFile::exists(Pic(output)), reason.isEmpty());
+        }
+        QCOMPARE(standIn.CallsOf(u"magick"_s).size(), 2);
         QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 

@@ -81,6 +81,30 @@ QByteArray PcxFile(quint8 bitsPerPixel, quint8 planes, quint16 width)
     return pcx;
 }
 
+// A one-page PDF of one inch by half an inch with a red square, whose content stream lacks its
+// checksum and whose cross-reference table is not where the file says: damage that Ghostscript
+// repairs, saying so, while it draws the page whole.
+QByteArray RepairablePdf()
+{
+    // qCompress puts the size before a zlib stream, which ends with the checksum.
+    const QByteArray compressed = qCompress(QByteArray("1 0 0 rg 0 0 36 36 re f"));
+    const QByteArray content = compressed.mid(4, compressed.size() - 8);
+    const QList<QByteArray> objects{
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 72 36] /Contents 4 0 R >>",
+        "<< /Length " + QByteArray::number(content.size()) + " /Filter /FlateDecode >>\nstream\n" +
+            content + "\nendstream"};
+    QByteArray pdf = "%PDF-1.4\n";
+    QByteArray table = "xref\n0 5\n0000000000 65535 f \n";
+    for (qsizetype index = 0; index < objects.size(); ++index) {
+        table += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(index + 1) + " 0 obj\n" + objects[index] + "\nendobj\n";
+    }
+    const qsizetype wrongTableOffset = pdf.size() - 9;
+    return pdf + table + "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" +
+           QByteArray::number(wrongTableOffset) + "\n%%EOF\n";
+}
+
 TConvertOptions Options(const QString& format, int quality = 75)
 {
     TConvertOptions options;
@@ -182,6 +206,7 @@ private Q_SLOTS:
         const QByteArray page = "0 0 36 36 rectfill showpage ";
         QVERIFY(MakePdf(u"three-pages.pdf"_s, setup + page + page + page));
         QVERIFY(MakePdf(u"one-page.pdf"_s, setup + page));
+        QVERIFY(WriteFile(Fixture(u"repairable.pdf"_s), RepairablePdf()));
 
         // A 64x64 picture placed on a larger canvas in each way a file can say so.
         QVERIFY(MakeImage(u"plain.png"_s, {u"-size"_s, u"64x64"_s, u"xc:red"_s}));
@@ -401,6 +426,39 @@ private Q_SLOTS:
         const TConvertResult result = Convert(source, u"AI"_s, Options(u"PNG"_s));
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         QCOMPARE(Frames(Pic(u"drawing.png"_s)), QStringList{u"96 48"_s});
+    }
+
+    // Ghostscript says what it repaired; the page is still drawn whole and converts.
+    void repairedPdfConverts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("wholeOutput");
+        QTest::newRow("PDF") << u"repaired.pdf"_s << u"PDF"_s << u"repaired-001.png"_s
+                             << u"whole-001.png"_s;
+        QTest::newRow("AI") << u"repaired.ai"_s << u"AI"_s << u"repaired.png"_s << u"whole.png"_s;
+    }
+    void repairedPdfConverts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, type);
+        QFETCH(QString, output);
+        QFETCH(QString, wholeOutput);
+        const TProgramResult repair =
+            RunProgram(FTools.Ghostscript, {u"-dNOPAUSE"_s, u"-dBATCH"_s, u"-dQUIET"_s,
+                                            u"-sDEVICE=nullpage"_s, Fixture(u"repairable.pdf"_s)});
+        QVERIFY2(repair.ExitedWithStatusZero() && !repair.Printed.isEmpty(),
+                 "Ghostscript no longer reports this damage; the test needs another");
+
+        const QString source = CopyFixture(u"repairable.pdf"_s, name);
+        QCOMPARE(DetectFileType(source), type);
+        const TConvertResult result = Convert(source, type, Options(u"PNG"_s));
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const QString whole = CopyFixture(u"one-page.pdf"_s, u"whole."_s + type.toLower());
+        QVERIFY(Convert(whole, type, Options(u"PNG"_s)).Succeeded);
+        QCOMPARE(Frames(Pic(output)), QStringList{u"96 48"_s});
+        QCOMPARE(DifferingPixels(Pic(output), Pic(wholeOutput)), u"0"_s);
     }
 
     void jpegQualityChangesTheSize()

@@ -95,6 +95,22 @@ TConvertResult DocumentResult(const QList<TConvertResult>& results, const QList<
     return Failure(named.join(u'\n'));
 }
 
+// Ghostscript prints what it repaired or ignored in a damaged document and still draws it whole:
+// it is judged by how it ended and by what it wrote, and its words are the reason only when it
+// failed.
+QString GhostscriptFailure(const TProgramResult& rendering)
+{
+    return rendering.ExitedWithStatusZero() ? QString() : rendering.FailureReason();
+}
+
+// Why Ghostscript, ended with status 0, wrote nothing: in its words where it said anything.
+QString NothingDrawn(const TProgramResult& rendering)
+{
+    if (rendering.Printed.trimmed().isEmpty())
+        return u"Ghostscript wrote no pages"_s;
+    return rendering.FailureReason();
+}
+
 QList<TConvertResult> RunPagesInTurn(qsizetype count,
                                      const std::function<TConvertResult(qsizetype)>& convertPage)
 {
@@ -176,11 +192,11 @@ TConvertResult TConverter::ConvertPDF(const QString& source) const
     const TProgramResult rendering = RunProgram(
         FTools.Ghostscript, PdfArguments(FTools.FontFolder, PdfPagePattern(PageStem), inputName),
         ProgramSettings(work));
-    if (!rendering.IsClean())
-        return Failure(rendering.FailureReason());
+    if (const QString failure = GhostscriptFailure(rendering); !failure.isEmpty())
+        return Failure(failure);
     const QList<TPage> pages = PageFiles(work.Path());
     if (pages.isEmpty())
-        return Failure(u"Ghostscript wrote no pages"_s);
+        return Failure(NothingDrawn(rendering));
     const QDir documentFolder = QFileInfo(document).absoluteDir();
     const QString stem = FileStem(document);
     const auto convertPage = [&](qsizetype index) {
@@ -209,10 +225,10 @@ TConvertResult TConverter::ConvertAI(const QString& source) const
     const QString rendered = u"rendered.png"_s;
     const TProgramResult rendering =
         RunProgram(FTools.Ghostscript, AiArguments(rendered, inputName), ProgramSettings(work));
-    if (!rendering.IsClean())
-        return Failure(rendering.FailureReason());
+    if (const QString failure = GhostscriptFailure(rendering); !failure.isEmpty())
+        return Failure(failure);
     if (!IsWritten(work.FilePath(rendered)))
-        return Failure(u"Ghostscript wrote no pages"_s);
+        return Failure(NothingDrawn(rendering));
     return ConvertImage(drawing, u"PNG"_s, 0, work.FilePath(rendered));
 }
 

@@ -28,8 +28,10 @@ using TPageRunner = std::function<QList<TConvertResult>(
 
 // Converts one file to the target format by running the outside programs in a private work folder
 // under names of its own choosing, so that no program ever reads a name the user chose. A result
-// counts only when every program ended by itself with status 0 and printed nothing, and left a
-// file that is not empty; only then is that file moved to its output name, whole, in one step.
+// counts only when every program ended by itself with status 0 and left a file that is not empty,
+// and ImageMagick and the JPEG encoder printed nothing (Ghostscript reports damage it repaired and
+// goes on: its words only explain a failure); only then is that file moved to its output name,
+// whole, in one step.
 // Works on its own copies of tools and options; its members are const and may run on several
 // threads at once. Blocks until the programs end: call it on a worker thread.
 class TConverter
