@@ -121,6 +121,11 @@ QList<TConvertResult> RunPagesInTurn(qsizetype count,
 }
 } // namespace
 
+bool IsRenderedByGhostscript(const QString& fileType)
+{
+    return fileType == u"PDF" || fileType == u"AI" || fileType == u"EPS";
+}
+
 TConverter::TConverter(TConvertTools tools, TConvertOptions options)
     : FTools(std::move(tools)), FOptions(std::move(options)), FPageRunner(RunPagesInTurn)
 {
@@ -145,6 +150,8 @@ TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& f
         return ConvertPDF(fileName);
     if (fileType == u"AI")
         return ConvertAI(fileName);
+    if (fileType == u"EPS")
+        return ConvertEPS(fileName);
     return ConvertImage(fileName, fileType, 0, {});
 }
 
@@ -216,6 +223,17 @@ TConvertResult TConverter::ConvertPDF(const QString& source) const
 
 TConvertResult TConverter::ConvertAI(const QString& source) const
 {
+    return ConvertDrawing(source, AiArguments);
+}
+
+TConvertResult TConverter::ConvertEPS(const QString& source) const
+{
+    return ConvertDrawing(source, EpsArguments);
+}
+
+// Ghostscript draws the file into one PNG in the work folder, which is then converted as any PNG.
+TConvertResult TConverter::ConvertDrawing(const QString& source, TDrawingArguments arguments) const
+{
     const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
     const QString drawing = AbsolutePath(source);
     if (const QString failure = Prepare(MissingRenderingProgram(), work, drawing);
@@ -224,7 +242,7 @@ TConvertResult TConverter::ConvertAI(const QString& source) const
     const QString inputName = InputName(drawing);
     const QString rendered = u"rendered.png"_s;
     const TProgramResult rendering =
-        RunProgram(FTools.Ghostscript, AiArguments(rendered, inputName), ProgramSettings(work));
+        RunProgram(FTools.Ghostscript, arguments(rendered, inputName), ProgramSettings(work));
     if (const QString failure = GhostscriptFailure(rendering); !failure.isEmpty())
         return Failure(failure);
     if (!IsWritten(work.FilePath(rendered)))
