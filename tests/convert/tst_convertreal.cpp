@@ -229,6 +229,10 @@ private Q_SLOTS:
         QVERIFY(WriteFile(Fixture(u"cmyk.eps"_s),
                           EpsFile("0 0 45 30", "0 1 1 0 setcmykcolor 0 0 30 30 rectfill "
                                                "0.5 setgray 30 0 15 30 rectfill showpage")));
+        QVERIFY(WriteFile(Fixture(u"black.eps"_s),
+                          EpsFile("0 0 72 36", "0 setgray 0 0 36 36 rectfill")));
+        QVERIFY(MakePdf(u"black.pdf"_s, "<< /PageSize [72 36] >> setpagedevice 0 setgray "
+                                        "0 0 36 36 rectfill showpage "));
         QVERIFY(WriteFile(Fixture(u"policy-home/ImageMagick/policy.xml"_s),
                           "<policymap><policy domain=\"coder\" rights=\"read|write\" "
                           "pattern=\"{PS,EPS}\" /></policymap>\n"));
@@ -462,6 +466,28 @@ private Q_SLOTS:
         QCOMPARE(Frames(Pic(u"drawing.png"_s)), QStringList{u"96 48"_s});
     }
 
+    // A drawing in black and white becomes a grey PNG; Ghostscript's colour profile must not
+    // come with it.
+    void blackAndWhiteDrawingToPng_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("EPS") << u"black.eps"_s << u"mono.eps"_s << u"mono.png"_s;
+        QTest::newRow("AI") << u"black.pdf"_s << u"mono.ai"_s << u"mono.png"_s;
+        QTest::newRow("PDF") << u"black.pdf"_s << u"mono.pdf"_s << u"mono-001.png"_s;
+    }
+    void blackAndWhiteDrawingToPng()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, name);
+        QFETCH(QString, output);
+        const QString source = CopyFixture(fixture, name);
+        const TConvertResult result = Convert(source, DetectFileType(source), Options(u"PNG"_s));
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QCOMPARE(Frames(Pic(output), u"%w %h %[colorspace]"_s), QStringList{u"96 48 Gray"_s});
+    }
+
     // Ghostscript says what it repaired; the page is still drawn whole and converts.
     void repairedPdfConverts_data()
     {
@@ -505,6 +531,7 @@ private Q_SLOTS:
         QTest::newRow("EPS, box away from the origin") << u"away.eps"_s << u"96 48"_s;
         QTest::newRow("EPS, box in fractions of a point") << u"fractional.eps"_s << u"121 60"_s;
         QTest::newRow("EPS in CMYK and grey") << u"cmyk.eps"_s << u"60 40"_s;
+        QTest::newRow("EPS in black and white") << u"black.eps"_s << u"96 48"_s;
         QTest::newRow("PostScript page") << u"page.ps"_s << u"96 48"_s;
         QTest::newRow("PostScript of two pages gives the first") << u"two-pages.ps"_s << u"96 48"_s;
     }
@@ -531,6 +558,7 @@ private Q_SLOTS:
         QTest::newRow("box away from the origin") << u"away.eps"_s;
         QTest::newRow("box in fractions of a point") << u"fractional.eps"_s;
         QTest::newRow("CMYK and grey") << u"cmyk.eps"_s;
+        QTest::newRow("black and white") << u"black.eps"_s;
     }
     void epsIsThePictureImageMagickReads()
     {
@@ -540,7 +568,8 @@ private Q_SLOTS:
         TProgramSettings allowingPostScript;
         allowingPostScript.AddedVariables.insert(u"XDG_CONFIG_HOME"_s, Fixture(u"policy-home"_s));
         const QString source = CopyFixture(fixture, u"logo.eps"_s);
-        const QString reference = Pic(u"reference.png"_s);
+        // Not a PNG: ImageMagick warns about Ghostscript's RGB profile on a grey PNG.
+        const QString reference = Pic(u"reference.tif"_s);
         const TProgramResult reading = RunProgram(
             FTools.ImageMagick, {u"-density"_s, u"96"_s, source, reference}, allowingPostScript);
         QVERIFY2(reading.IsClean(), qPrintable(reading.FailureReason()));

@@ -2,6 +2,7 @@
 
 #include "base/AsciiCase.h"
 #include "convert/OutputName.h"
+#include "convert/RenderedPng.h"
 #include "convert/WorkFolder.h"
 
 #include <QDir>
@@ -247,6 +248,8 @@ TConvertResult TConverter::ConvertDrawing(const QString& source, TDrawingArgumen
         return Failure(failure);
     if (!IsWritten(work.FilePath(rendered)))
         return Failure(NothingDrawn(rendering));
+    if (const QString error = MakeRenderedPngPlain(work.FilePath(rendered)); !error.isEmpty())
+        return Failure(u"could not write into the scratch folder: "_s + error);
     return ConvertImage(drawing, u"PNG"_s, 0, work.FilePath(rendered));
 }
 
