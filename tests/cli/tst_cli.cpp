@@ -374,6 +374,18 @@ private Q_SLOTS:
         QCOMPARE(run.Lines.mid(0, 2), lines);
     }
 
+    // PostScript is drawn by Ghostscript too: without it, only the EPS file fails.
+    void missingGhostscriptForEps()
+    {
+        MakePics({u"a.jpg"_s});
+        QVERIFY(WriteFile(Pic(u"e.eps"_s), "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 9 9\n"));
+        const TStandIn standIn({u"magick"_s, u"cjpeg"_s});
+        const TCliRun run = RunCli({u"PNG"_s, u"a.jpg"_s, u"e.eps"_s}, standIn.Folder(), Pics());
+        QVERIFY2(run.Errors.startsWith(u"Ghostscript not found: "_s), qPrintable(run.Errors));
+        QCOMPARE(run.Lines.mid(0, 2),
+                 (QStringList{u"ok\ta.jpg"_s, u"fail\te.eps\tGhostscript not found"_s}));
+    }
+
     void oneThreadPerProgramWithSeveralJobs_data()
     {
         QTest::addColumn<QString>("jobs");
@@ -480,8 +492,8 @@ private Q_SLOTS:
         MakePics({u"a.jpg"_s});
         TStandIn standIn;
         standIn.SetHangs(u"magick"_s);
-        const TCliRun run = RunCli({u"--time-limit"_s, u"1"_s, u"PNG"_s, u"a.jpg"_s},
-                                   standIn.Folder(), Pics());
+        const TCliRun run =
+            RunCli({u"--time-limit"_s, u"1"_s, u"PNG"_s, u"a.jpg"_s}, standIn.Folder(), Pics());
         QCOMPARE(run.ExitCode, 1);
         QCOMPARE(run.Lines, (QStringList{u"fail\ta.jpg\tstopped after 1 second"_s,
                                          u"0 converted, 1 failed"_s}));

@@ -177,8 +177,8 @@ private Q_SLOTS:
         QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
-    // Ghostscript too must end by itself with status 0 and print nothing; then no page is
-    // converted, as one may be cut short.
+    // Ghostscript must end by itself with status 0; else no page is converted, as one may be cut
+    // short, and what it printed is the reason.
     void documentFailures_data()
     {
         QTest::addColumn<QStringList>("programs");
@@ -196,9 +196,9 @@ private Q_SLOTS:
         QTest::newRow("Ghostscript explains")
             << AllPrograms << u"Error: /syntaxerror in pdfopen\n"_s << false << 0
             << u"Error: /syntaxerror in pdfopen"_s;
-        QTest::newRow("Ghostscript warns while writing")
-            << AllPrograms << u"**** Error: page drawn in part\n"_s << true << 0
-            << u"**** Error: page drawn in part"_s;
+        QTest::newRow("Ghostscript explains, writes and ends with status 1")
+            << AllPrograms << u"Error: /rangecheck in --run--\n"_s << true << 1
+            << u"Error: /rangecheck in --run--"_s;
         QTest::newRow("Ghostscript writes and ends with status 1")
             << AllPrograms << QString() << true << 1 << u"gs ended with status 1"_s;
     }
@@ -217,12 +217,50 @@ private Q_SLOTS:
         const TConverter converter = Converter(standIn);
 
         for (const TConvertResult& result :
-             {converter.ConvertPDF(Source(u"a.pdf"_s)), converter.ConvertAI(Source(u"b.ai"_s))}) {
+             {converter.ConvertPDF(Source(u"a.pdf"_s)), converter.ConvertAI(Source(u"b.ai"_s)),
+              converter.ConvertEPS(Source(u"c.eps"_s))}) {
             QVERIFY(!result.Succeeded);
             QCOMPARE(result.Reason, reason);
         }
         QVERIFY(standIn.CallsOf(u"magick"_s).isEmpty());
-        QCOMPARE(QDir(Pics()).entryList(QDir::Files), (QStringList{u"a.pdf"_s, u"b.ai"_s}));
+        QCOMPARE(QDir(Pics()).entryList(QDir::Files),
+                 (QStringList{u"a.pdf"_s, u"b.ai"_s, u"c.eps"_s}));
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
+    }
+
+    // Ghostscript reports damage it repaired or ignored and still draws the document: what it
+    // printed does not fail it when it ended with status 0. ImageMagick's words still do.
+    void ghostscriptWarningsDoNotFail_data()
+    {
+        QTest::addColumn<QString>("magickPrints");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("ImageMagick silent") << QString() << QString();
+        QTest::newRow("ImageMagick warns")
+            << u"magick: profile mismatch\n"_s << u"magick: profile mismatch"_s;
+    }
+    void ghostscriptWarningsDoNotFail()
+    {
+        QFETCH(QString, magickPrints);
+        QFETCH(QString, reason);
+        TStandIn standIn;
+        standIn.SetPrinted(u"gs"_s,
+                           u"   **** Error:  An error occurred while reading an XREF table.\n"
+                           "   **** This file had errors that were repaired or ignored.\n"_s);
+        standIn.SetPrinted(u"magick"_s, magickPrints);
+        const TConverter converter = Converter(standIn);
+
+        const QList<std::pair<QString, QString>> files{
+            {u"a.pdf"_s, u"a-001.png"_s}, {u"b.ai"_s, u"b.png"_s}, {u"c.eps"_s, u"c.png"_s}};
+        for (const auto& [source, output] : files) {
+            const QString type = source.section(u'.', 1).toUpper();
+            const TConvertResult result = converter.ConvertFile(Source(source), type);
+            QCOMPARE(result.Succeeded, reason.isEmpty());
+            if (!reason.isEmpty())
+                QCOMPARE(result.Reason, (type == u"PDF" ? u"page 1 of 1: "_s : QString()) + reason);
+            QCOMPARE(QFile::exists(Pic(output)), reason.isEmpty());
+        }
+        QCOMPARE(standIn.CallsOf(u"magick"_s).size(), 3);
         QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
@@ -266,44 +304,71 @@ private Q_SLOTS:
         QCOMPARE(FHome->ScratchEntries(), QStringList{u"a-005.bmp"_s});
     }
 
-    void aiArguments_data()
+    // An AI or EPS file is drawn by Ghostscript into one PNG in the work folder, an EPS on its
+    // bounding box, and that PNG is converted under the drawing's own name.
+    void drawingArguments_data()
     {
         QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("output");
+        QTest::addColumn<QStringList>("pageOptions");
 
-        QTest::newRow("drawing") << u"drawing.ai"_s << u"drawing.png"_s;
-        QTest::newRow("percent sign") << u"100%.ai"_s << u"100%.png"_s;
+        QTest::newRow("AI") << u"drawing.ai"_s << u"AI"_s << u"drawing.png"_s << QStringList();
+        QTest::newRow("AI, percent sign")
+            << u"100%.ai"_s << u"AI"_s << u"100%.png"_s << QStringList();
+        QTest::newRow("EPS") << u"logo.eps"_s << u"EPS"_s << u"logo.png"_s
+                             << QStringList{u"-dEPSCrop"_s};
+        QTest::newRow("EPS, hostile name") << u"-a[1] 100%.eps"_s << u"EPS"_s << u"-a[1] 100%.png"_s
+                                           << QStringList{u"-dEPSCrop"_s};
+        QTest::newRow("PostScript")
+            << u"page.ps"_s << u"EPS"_s << u"page.png"_s << QStringList{u"-dEPSCrop"_s};
     }
-    void aiArguments()
+    void drawingArguments()
     {
         QFETCH(QString, source);
+        QFETCH(QString, type);
         QFETCH(QString, output);
+        QFETCH(QStringList, pageOptions);
         const TStandIn standIn;
 
-        const TConvertResult result = Converter(standIn).ConvertAI(Source(source));
+        const TConvertResult result = Converter(standIn).ConvertFile(Source(source), type);
 
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         const QList<TStandInCall> calls = standIn.Calls();
         QCOMPARE(calls.size(), 2);
-        QCOMPARE(calls[0].Arguments,
-                 (QStringList{u"-dNOPAUSE"_s, u"-dBATCH"_s, u"-dNOPROMPT"_s, u"-dQUIET"_s,
-                              u"-sDEVICE=pngalpha"_s, u"-r96"_s, u"-sOutputFile=./rendered.png"_s,
-                              u"./source.ai"_s}));
+        QCOMPARE(calls[0].Program, u"gs"_s);
+        QCOMPARE(
+            calls[0].Arguments,
+            QStringList({u"-dNOPAUSE"_s, u"-dBATCH"_s, u"-dNOPROMPT"_s, u"-dQUIET"_s}) +
+                pageOptions +
+                QStringList({u"-sDEVICE=pngalpha"_s, u"-r96"_s, u"-sOutputFile=./rendered.png"_s,
+                             u"./source."_s + QFileInfo(source).suffix()}));
         QCOMPARE(TStandIn::InputBelow(calls[0], Pics()), source);
+        QCOMPARE(calls[1].Program, u"magick"_s);
         QCOMPARE(calls[1].Arguments, (QStringList{u"./source.png[0]"_s, u"+repage"_s,
                                                   u"-auto-orient"_s, u"./output.png"_s}));
         QCOMPARE(ReadFile(Pic(output)), QByteArray("written by magick\n"));
+        QCOMPARE(QDir(Pics()).entryList(QDir::Files).size(), 2);
         QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
-    void aiIntermediateRemovedWhenTheConversionFails()
+    void drawingIntermediateRemovedWhenTheConversionFails_data()
     {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("AI") << u"drawing.ai"_s << u"AI"_s;
+        QTest::newRow("EPS") << u"drawing.eps"_s << u"EPS"_s;
+    }
+    void drawingIntermediateRemovedWhenTheConversionFails()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, type);
         TStandIn standIn;
         standIn.SetWritesNothing(u"magick"_s);
-        const TConvertResult result = Converter(standIn).ConvertAI(Source(u"drawing.ai"_s));
+        const TConvertResult result = Converter(standIn).ConvertFile(Source(source), type);
         QVERIFY(!result.Succeeded);
         QCOMPARE(standIn.CallsOf(u"magick"_s).size(), 1);
-        QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"drawing.ai"_s});
+        QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{source});
         QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
@@ -315,7 +380,8 @@ private Q_SLOTS:
         QTest::newRow("PDF") << u"PDF"_s << u"gs"_s;
         QTest::newRow("AI") << u"AI"_s << u"gs"_s;
         QTest::newRow("lower-case pdf is an image") << u"pdf"_s << u"magick"_s;
-        QTest::newRow("EPS") << u"EPS"_s << u"magick"_s;
+        QTest::newRow("EPS") << u"EPS"_s << u"gs"_s;
+        QTest::newRow("lower-case eps is an image") << u"eps"_s << u"magick"_s;
         QTest::newRow("SVG") << u"SVG"_s << u"magick"_s;
         QTest::newRow("no type") << QString() << QString();
     }

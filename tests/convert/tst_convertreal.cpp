@@ -81,6 +81,38 @@ QByteArray PcxFile(quint8 bitsPerPixel, quint8 planes, quint16 width)
     return pcx;
 }
 
+// An EPS file drawing `body` inside the box "llx lly urx ury", given as both bounding boxes
+// (ImageMagick 6.9 reads only the precise one).
+QByteArray EpsFile(const QByteArray& box, const QByteArray& body)
+{
+    return "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: " + box + "\n%%HiResBoundingBox: " + box +
+           "\n%%EndComments\n" + body + "\n%%EOF\n";
+}
+
+// A one-page PDF of one inch by half an inch with a red square, whose content stream lacks its
+// checksum and whose cross-reference table is not where the file says: damage that Ghostscript
+// repairs, saying so, while it draws the page whole.
+QByteArray RepairablePdf()
+{
+    // qCompress puts the size before a zlib stream, which ends with the checksum.
+    const QByteArray compressed = qCompress(QByteArray("1 0 0 rg 0 0 36 36 re f"));
+    const QByteArray content = compressed.mid(4, compressed.size() - 8);
+    const QList<QByteArray> objects{
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 72 36] /Contents 4 0 R >>",
+        "<< /Length " + QByteArray::number(content.size()) + " /Filter /FlateDecode >>\nstream\n" +
+            content + "\nendstream"};
+    QByteArray pdf = "%PDF-1.4\n";
+    QByteArray table = "xref\n0 5\n0000000000 65535 f \n";
+    for (qsizetype index = 0; index < objects.size(); ++index) {
+        table += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(index + 1) + " 0 obj\n" + objects[index] + "\nendobj\n";
+    }
+    const qsizetype wrongTableOffset = pdf.size() - 9;
+    return pdf + table + "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" +
+           QByteArray::number(wrongTableOffset) + "\n%%EOF\n";
+}
+
 TConvertOptions Options(const QString& format, int quality = 75)
 {
     TConvertOptions options;
@@ -182,6 +214,37 @@ private Q_SLOTS:
         const QByteArray page = "0 0 36 36 rectfill showpage ";
         QVERIFY(MakePdf(u"three-pages.pdf"_s, setup + page + page + page));
         QVERIFY(MakePdf(u"one-page.pdf"_s, setup + page));
+        QVERIFY(WriteFile(Fixture(u"repairable.pdf"_s), RepairablePdf()));
+
+        // EPS files as drawing programs write them, and PostScript pages, which detection lists
+        // as EPS too. The first has no showpage, as many EPS files do not.
+        QVERIFY(WriteFile(Fixture(u"away.eps"_s),
+                          EpsFile("10 20 82 56", "1 0 0 setrgbcolor 10 20 36 36 rectfill "
+                                                 "0 0 1 setrgbcolor 64 38 16 0 360 arc fill "
+                                                 "0 0.5 0 setrgbcolor 4 setlinewidth "
+                                                 "12 22 moveto 80 54 lineto stroke")));
+        QVERIFY(
+            WriteFile(Fixture(u"fractional.eps"_s),
+                      EpsFile("0 0 90.4 45.2", "0 0 1 setrgbcolor 0 0 45 45 rectfill showpage")));
+        QVERIFY(WriteFile(Fixture(u"cmyk.eps"_s),
+                          EpsFile("0 0 45 30", "0 1 1 0 setcmykcolor 0 0 30 30 rectfill "
+                                               "0.5 setgray 30 0 15 30 rectfill showpage")));
+        QVERIFY(WriteFile(Fixture(u"black.eps"_s),
+                          EpsFile("0 0 72 36", "0 setgray 0 0 36 36 rectfill")));
+        QVERIFY(MakePdf(u"black.pdf"_s, "<< /PageSize [72 36] >> setpagedevice 0 setgray "
+                                        "0 0 36 36 rectfill showpage "));
+        QVERIFY(WriteFile(Fixture(u"policy-home/ImageMagick/policy.xml"_s),
+                          "<policymap><policy domain=\"coder\" rights=\"read|write\" "
+                          "pattern=\"{PS,EPS}\" /></policymap>\n"));
+        QVERIFY(WriteFile(Fixture(u"page.ps"_s),
+                          "%!PS\n<< /PageSize [72 36] >> setpagedevice 0 1 0 setrgbcolor "
+                          "0 0 36 36 rectfill showpage\n"));
+        QVERIFY(WriteFile(Fixture(u"two-pages.ps"_s),
+                          "%!PS-Adobe-3.0\n%%Pages: 2\n%%EndComments\n%%Page: 1 1\n"
+                          "<< /PageSize [72 36] >> setpagedevice 1 0 0 setrgbcolor "
+                          "0 0 36 36 rectfill showpage\n%%Page: 2 2\n"
+                          "<< /PageSize [144 72] >> setpagedevice 0 0 1 setrgbcolor "
+                          "0 0 36 36 rectfill showpage\n%%EOF\n"));
 
         // A 64x64 picture placed on a larger canvas in each way a file can say so.
         QVERIFY(MakeImage(u"plain.png"_s, {u"-size"_s, u"64x64"_s, u"xc:red"_s}));
@@ -401,6 +464,149 @@ private Q_SLOTS:
         const TConvertResult result = Convert(source, u"AI"_s, Options(u"PNG"_s));
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         QCOMPARE(Frames(Pic(u"drawing.png"_s)), QStringList{u"96 48"_s});
+    }
+
+    // A drawing in black and white becomes a grey PNG; Ghostscript's colour profile must not
+    // come with it.
+    void blackAndWhiteDrawingToPng_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("EPS") << u"black.eps"_s << u"mono.eps"_s << u"mono.png"_s;
+        QTest::newRow("AI") << u"black.pdf"_s << u"mono.ai"_s << u"mono.png"_s;
+        QTest::newRow("PDF") << u"black.pdf"_s << u"mono.pdf"_s << u"mono-001.png"_s;
+    }
+    void blackAndWhiteDrawingToPng()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, name);
+        QFETCH(QString, output);
+        const QString source = CopyFixture(fixture, name);
+        const TConvertResult result = Convert(source, DetectFileType(source), Options(u"PNG"_s));
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QCOMPARE(Frames(Pic(output), u"%w %h %[colorspace]"_s), QStringList{u"96 48 Gray"_s});
+    }
+
+    // Ghostscript says what it repaired; the page is still drawn whole and converts.
+    void repairedPdfConverts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("wholeOutput");
+        QTest::newRow("PDF") << u"repaired.pdf"_s << u"PDF"_s << u"repaired-001.png"_s
+                             << u"whole-001.png"_s;
+        QTest::newRow("AI") << u"repaired.ai"_s << u"AI"_s << u"repaired.png"_s << u"whole.png"_s;
+    }
+    void repairedPdfConverts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, type);
+        QFETCH(QString, output);
+        QFETCH(QString, wholeOutput);
+        const TProgramResult repair =
+            RunProgram(FTools.Ghostscript, {u"-dNOPAUSE"_s, u"-dBATCH"_s, u"-dQUIET"_s,
+                                            u"-sDEVICE=nullpage"_s, Fixture(u"repairable.pdf"_s)});
+        QVERIFY2(repair.ExitedWithStatusZero() && !repair.Printed.isEmpty(),
+                 "Ghostscript no longer reports this damage; the test needs another");
+
+        const QString source = CopyFixture(u"repairable.pdf"_s, name);
+        QCOMPARE(DetectFileType(source), type);
+        const TConvertResult result = Convert(source, type, Options(u"PNG"_s));
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const QString whole = CopyFixture(u"one-page.pdf"_s, u"whole."_s + type.toLower());
+        QVERIFY(Convert(whole, type, Options(u"PNG"_s)).Succeeded);
+        QCOMPARE(Frames(Pic(output)), QStringList{u"96 48"_s});
+        QCOMPARE(DifferingPixels(Pic(output), Pic(wholeOutput)), u"0"_s);
+    }
+
+    // EPS and PostScript files are drawn by Ghostscript, at 96 dpi on their bounding box (on their
+    // page without one), whatever ImageMagick's policy says of PostScript, and convert to every
+    // target under their own name.
+    void epsToEveryTarget_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("EPS, box away from the origin") << u"away.eps"_s << u"96 48"_s;
+        QTest::newRow("EPS, box in fractions of a point") << u"fractional.eps"_s << u"121 60"_s;
+        QTest::newRow("EPS in CMYK and grey") << u"cmyk.eps"_s << u"60 40"_s;
+        QTest::newRow("EPS in black and white") << u"black.eps"_s << u"96 48"_s;
+        QTest::newRow("PostScript page") << u"page.ps"_s << u"96 48"_s;
+        QTest::newRow("PostScript of two pages gives the first") << u"two-pages.ps"_s << u"96 48"_s;
+    }
+    void epsToEveryTarget()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, size);
+        const QString source = CopyFixture(fixture, u"logo."_s + QFileInfo(fixture).suffix());
+        const QString type = DetectFileType(source);
+        QCOMPARE(type, u"EPS"_s);
+        const QStringList formats{u"JPG"_s, u"PNG"_s, u"GIF"_s, u"WEBP"_s, u"TIFF"_s};
+        for (const QString& format : formats) {
+            const TConvertResult result = Convert(source, type, Options(format));
+            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            QCOMPARE(Frames(Pic(u"logo."_s + format.toLower())), QStringList{size});
+        }
+        QCOMPARE(QDir(Pics()).entryList(QDir::Files).size(), formats.size() + 1);
+    }
+
+    // Where a policy lets ImageMagick read EPS itself, it reads the same picture.
+    void epsIsThePictureImageMagickReads_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::newRow("box away from the origin") << u"away.eps"_s;
+        QTest::newRow("box in fractions of a point") << u"fractional.eps"_s;
+        QTest::newRow("CMYK and grey") << u"cmyk.eps"_s;
+        QTest::newRow("black and white") << u"black.eps"_s;
+    }
+    void epsIsThePictureImageMagickReads()
+    {
+        QFETCH(QString, fixture);
+        // ImageMagick 6 reads the user's policy after the system's, so the user's has the last
+        // word; MAGICK_CONFIGURE_PATH is read first.
+        TProgramSettings allowingPostScript;
+        allowingPostScript.AddedVariables.insert(u"XDG_CONFIG_HOME"_s, Fixture(u"policy-home"_s));
+        const QString source = CopyFixture(fixture, u"logo.eps"_s);
+        // Not a PNG: ImageMagick warns about Ghostscript's RGB profile on a grey PNG.
+        const QString reference = Pic(u"reference.tif"_s);
+        const TProgramResult reading = RunProgram(
+            FTools.ImageMagick, {u"-density"_s, u"96"_s, source, reference}, allowingPostScript);
+        QVERIFY2(reading.IsClean(), qPrintable(reading.FailureReason()));
+
+        for (const QString& format : {u"PNG"_s, u"TIFF"_s}) {
+            const TConvertResult result = Convert(source, u"EPS"_s, Options(format));
+            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            QCOMPARE(DifferingPixels(reference, Pic(u"logo."_s + format.toLower())), u"0"_s);
+        }
+    }
+
+    // A broken EPS fails with what Ghostscript said about it.
+    void brokenEpsFailsWithGhostscriptsWords_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        const QByteArray drawing = EpsFile("0 0 20 20", "/square { 0 0 10 10 rectfill } def "
+                                                        "1 0 0 setrgbcolor square showpage");
+        QTest::newRow("cut inside a procedure")
+            << drawing.left(drawing.indexOf("rectfill")) << u"Error: /syntaxerror"_s;
+        QTest::newRow("unknown command") << EpsFile("0 0 20 20", "0 0 moveto nosuchcommand")
+                                         << u"Error: /undefined in nosuchcommand"_s;
+        QTest::newRow("not PostScript after the header")
+            << QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n\x01\x02 )") << u"Error: /undefined"_s;
+    }
+    void brokenEpsFailsWithGhostscriptsWords()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        const QString source = Pic(u"broken.eps"_s);
+        QVERIFY(WriteFile(source, bytes));
+        for (const QString& format : {u"PNG"_s, u"JPG"_s}) {
+            const TConvertResult result = Convert(source, DetectFileType(source), Options(format));
+            QVERIFY(!result.Succeeded);
+            QVERIFY2(result.Reason.startsWith(reason), qPrintable(result.Reason));
+        }
+        QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"broken.eps"_s});
     }
 
     void jpegQualityChangesTheSize()

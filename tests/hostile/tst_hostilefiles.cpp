@@ -4,6 +4,7 @@
 #include "convert/ConvertTools.h"
 #include "convert/Converter.h"
 #include "i18n/Translate.h"
+#include "input/FileType.h"
 #include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
@@ -140,6 +141,28 @@ private Q_SLOTS:
         QTest::newRow("Illustrator name on PostScript that writes files")
             << u"writes.ai"_s << WritingPostScript("%!", u"from-ai"_s).mid(2) << u"PNG"_s
             << TOutcome::FailsOrConverts << QStringList();
+        // An EPS as drawing programs write it: a prolog of procedures, then the drawing.
+        const QByteArray eps = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 48 36\n"
+                               "%%EndComments\n%%BeginProlog\n/box { newpath 0 0 moveto 0 36 "
+                               "rlineto 48 0 rlineto 0 -36 rlineto closepath fill } def\n"
+                               "%%EndProlog\n1 0 0 setrgbcolor box\n0 0 1 setrgbcolor "
+                               "12 9 24 18 rectfill\nshowpage\n%%EOF\n";
+        QTest::newRow("EPS") << u"logo.eps"_s << eps << u"JPG"_s << TOutcome::Converts
+                             << QStringList{u"64 48"_s};
+        // Cut inside a procedure, PostScript is broken; cut between two commands, it is a
+        // smaller drawing, which Ghostscript and ImageMagick draw as far as it goes.
+        QTest::newRow("EPS cut inside a procedure")
+            << u"cut.eps"_s << eps.left(eps.indexOf("rlineto")) << u"PNG"_s << TOutcome::Fails
+            << QStringList();
+        QTest::newRow("EPS cut between commands")
+            << u"cut.eps"_s << eps.left(eps.indexOf("0 0 1 setrgbcolor")) << u"PNG"_s
+            << TOutcome::FailsOrConverts << QStringList{u"64 48"_s};
+        QTest::newRow("EPS cut in its header") << u"cut.eps"_s << eps.left(40) << u"WEBP"_s
+                                               << TOutcome::FailsOrConverts << QStringList();
+        QTest::newRow("EPS that writes files")
+            << u"writes.eps"_s
+            << WritingPostScript("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 20 20", u"from-eps"_s)
+            << u"PNG"_s << TOutcome::FailsOrConverts << QStringList();
         QTest::newRow("SVG drawing an outside file")
             << u"outside.svg"_s << Svg(Outside(u"red.png"_s)) << u"PNG"_s
             << TOutcome::FailsOrConverts << QStringList{u"16 16"_s};
@@ -210,20 +233,34 @@ private Q_SLOTS:
 
     // PostScript can loop for ever, and an Illustrator file is run as PostScript when it is not a
     // PDF; Ghostscript is stopped at the time limit and the file fails.
+    void endlessDrawingStopsAtTheTimeLimit_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("Illustrator") << u"endless.ai"_s << QByteArray(" \n{ } loop\n");
+        QTest::newRow("EPS") << u"endless.eps"_s
+                             << QByteArray("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\n"
+                                           "{ 0 0 10 10 rectfill } loop\n");
+        QTest::newRow("PostScript") << u"endless.ps"_s << QByteArray("%!PS\n{ } loop\n");
+    }
     void endlessDrawingStopsAtTheTimeLimit()
     {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
         const QString pics = Root(u"pics-endless"_s);
-        const QString source = pics + u"/endless.ai"_s;
-        QVERIFY(WriteFile(source, " \n{ } loop\n"));
+        const QString source = pics + u'/' + name;
+        QVERIFY(WriteFile(source, bytes));
         TConvertTools tools = FTools;
         tools.TimeLimit = 2s;
         QElapsedTimer elapsed;
         elapsed.start();
         const TConvertResult result =
-            TConverter(tools, TConvertOptions{}).ConvertFile(source, u"AI"_s);
+            TConverter(tools, TConvertOptions{}).ConvertFile(source, DetectFileType(source));
         QVERIFY(!result.Succeeded);
+        QCOMPARE(result.Reason, u"stopped after 2 seconds"_s);
         QCOMPARE_LT(elapsed.elapsed(), 60000);
-        QCOMPARE(QDir(pics).entryList(QDir::Files), QStringList{u"endless.ai"_s});
+        QCOMPARE(QDir(pics).entryList(QDir::Files), QStringList{name});
+        QVERIFY(QFile::remove(source));
         QCOMPARE(TakeSnapshot(Scratch()).keys(), QStringList());
     }
 };

@@ -52,6 +52,15 @@ QStringList FormatOptions(const TConvertOptions& options, const QString& sourceT
     return {};
 }
 
+// Ghostscript drawing at 96 dpi, with alpha, into one PNG.
+QStringList PngAlphaArguments(const QStringList& pageOptions, const QString& png,
+                              const QString& source)
+{
+    return QStringList{u"-dNOPAUSE"_s, u"-dBATCH"_s, u"-dNOPROMPT"_s, u"-dQUIET"_s} + pageOptions +
+           QStringList{u"-sDEVICE=pngalpha"_s, u"-r96"_s,
+                       u"-sOutputFile="_s + EscapedPathArgument(png), PathArgument(source)};
+}
+
 // Only these targets keep every frame of an animation; the test is case-sensitive.
 QString FrameSuffix(const QString& format)
 {
@@ -129,12 +138,10 @@ QStringList PdfArguments(const QString& fontFolder, const QString& pagePattern,
 
 QStringList AiArguments(const QString& png, const QString& source)
 {
-    return {u"-dNOPAUSE"_s,
-            u"-dBATCH"_s,
-            u"-dNOPROMPT"_s,
-            u"-dQUIET"_s,
-            u"-sDEVICE=pngalpha"_s,
-            u"-r96"_s,
-            u"-sOutputFile="_s + EscapedPathArgument(png),
-            PathArgument(source)};
+    return PngAlphaArguments({}, png, source);
+}
+
+QStringList EpsArguments(const QString& png, const QString& source)
+{
+    return PngAlphaArguments({u"-dEPSCrop"_s}, png, source);
 }

@@ -36,3 +36,5 @@ QStringList PdfArguments(const QString& fontFolder, const QString& pagePattern,
                          const QString& source);
 // Ghostscript rendering an AI file at 96 dpi to one PNG with alpha.
 QStringList AiArguments(const QString& png, const QString& source);
+// The same for an EPS file, on a page of the size of its bounding box.
+QStringList EpsArguments(const QString& png, const QString& source);

@@ -2,6 +2,7 @@
 
 #include "base/AsciiCase.h"
 #include "convert/OutputName.h"
+#include "convert/RenderedPng.h"
 #include "convert/WorkFolder.h"
 
 #include <QDir>
@@ -95,6 +96,22 @@ TConvertResult DocumentResult(const QList<TConvertResult>& results, const QList<
     return Failure(named.join(u'\n'));
 }
 
+// Ghostscript prints what it repaired or ignored in a damaged document and still draws it whole:
+// it is judged by how it ended and by what it wrote, and its words are the reason only when it
+// failed.
+QString GhostscriptFailure(const TProgramResult& rendering)
+{
+    return rendering.ExitedWithStatusZero() ? QString() : rendering.FailureReason();
+}
+
+// Why Ghostscript, ended with status 0, wrote nothing: in its words where it said anything.
+QString NothingDrawn(const TProgramResult& rendering)
+{
+    if (rendering.Printed.trimmed().isEmpty())
+        return u"Ghostscript wrote no pages"_s;
+    return rendering.FailureReason();
+}
+
 QList<TConvertResult> RunPagesInTurn(qsizetype count,
                                      const std::function<TConvertResult(qsizetype)>& convertPage)
 {
@@ -104,6 +121,11 @@ QList<TConvertResult> RunPagesInTurn(qsizetype count,
     return results;
 }
 } // namespace
+
+bool IsRenderedByGhostscript(const QString& fileType)
+{
+    return fileType == u"PDF" || fileType == u"AI" || fileType == u"EPS";
+}
 
 TConverter::TConverter(TConvertTools tools, TConvertOptions options)
     : FTools(std::move(tools)), FOptions(std::move(options)), FPageRunner(RunPagesInTurn)
@@ -129,6 +151,8 @@ TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& f
         return ConvertPDF(fileName);
     if (fileType == u"AI")
         return ConvertAI(fileName);
+    if (fileType == u"EPS")
+        return ConvertEPS(fileName);
     return ConvertImage(fileName, fileType, 0, {});
 }
 
@@ -176,11 +200,11 @@ TConvertResult TConverter::ConvertPDF(const QString& source) const
     const TProgramResult rendering = RunProgram(
         FTools.Ghostscript, PdfArguments(FTools.FontFolder, PdfPagePattern(PageStem), inputName),
         ProgramSettings(work));
-    if (!rendering.IsClean())
-        return Failure(rendering.FailureReason());
+    if (const QString failure = GhostscriptFailure(rendering); !failure.isEmpty())
+        return Failure(failure);
     const QList<TPage> pages = PageFiles(work.Path());
     if (pages.isEmpty())
-        return Failure(u"Ghostscript wrote no pages"_s);
+        return Failure(NothingDrawn(rendering));
     const QDir documentFolder = QFileInfo(document).absoluteDir();
     const QString stem = FileStem(document);
     const auto convertPage = [&](qsizetype index) {
@@ -200,6 +224,17 @@ TConvertResult TConverter::ConvertPDF(const QString& source) const
 
 TConvertResult TConverter::ConvertAI(const QString& source) const
 {
+    return ConvertDrawing(source, AiArguments);
+}
+
+TConvertResult TConverter::ConvertEPS(const QString& source) const
+{
+    return ConvertDrawing(source, EpsArguments);
+}
+
+// Ghostscript draws the file into one PNG in the work folder, which is then converted as any PNG.
+TConvertResult TConverter::ConvertDrawing(const QString& source, TDrawingArguments arguments) const
+{
     const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
     const QString drawing = AbsolutePath(source);
     if (const QString failure = Prepare(MissingRenderingProgram(), work, drawing);
@@ -208,11 +243,13 @@ TConvertResult TConverter::ConvertAI(const QString& source) const
     const QString inputName = InputName(drawing);
     const QString rendered = u"rendered.png"_s;
     const TProgramResult rendering =
-        RunProgram(FTools.Ghostscript, AiArguments(rendered, inputName), ProgramSettings(work));
-    if (!rendering.IsClean())
-        return Failure(rendering.FailureReason());
+        RunProgram(FTools.Ghostscript, arguments(rendered, inputName), ProgramSettings(work));
+    if (const QString failure = GhostscriptFailure(rendering); !failure.isEmpty())
+        return Failure(failure);
     if (!IsWritten(work.FilePath(rendered)))
-        return Failure(u"Ghostscript wrote no pages"_s);
+        return Failure(NothingDrawn(rendering));
+    if (const QString error = MakeRenderedPngPlain(work.FilePath(rendered)); !error.isEmpty())
+        return Failure(u"could not write into the scratch folder: "_s + error);
     return ConvertImage(drawing, u"PNG"_s, 0, work.FilePath(rendered));
 }
 

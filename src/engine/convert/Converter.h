@@ -26,10 +26,15 @@ struct TConvertResult
 using TPageRunner = std::function<QList<TConvertResult>(
     qsizetype count, const std::function<TConvertResult(qsizetype page)>& convertPage)>;
 
+// Whether files of this type are drawn by Ghostscript before ImageMagick converts them.
+bool IsRenderedByGhostscript(const QString& fileType);
+
 // Converts one file to the target format by running the outside programs in a private work folder
 // under names of its own choosing, so that no program ever reads a name the user chose. A result
-// counts only when every program ended by itself with status 0 and printed nothing, and left a
-// file that is not empty; only then is that file moved to its output name, whole, in one step.
+// counts only when every program ended by itself with status 0 and left a file that is not empty,
+// and ImageMagick and the JPEG encoder printed nothing (Ghostscript reports damage it repaired and
+// goes on: its words only explain a failure); only then is that file moved to its output name,
+// whole, in one step.
 // Works on its own copies of tools and options; its members are const and may run on several
 // threads at once. Blocks until the programs end: call it on a worker thread.
 class TConverter
@@ -43,7 +48,8 @@ public:
     // conversion fails as "interrupted" with nothing under an output name.
     void SetStopToken(TStopToken stop);
 
-    // A listed file by its type name: "PDF" and "AI" are rendered first, an empty type fails.
+    // A listed file by its type name: "PDF", "AI" and "EPS" are rendered first, an empty type
+    // fails.
     TConvertResult ConvertFile(const QString& fileName, const QString& fileType) const;
     // One image. namingSource names the output and, without an output folder, places it;
     // inputFile (empty: namingSource) is what is read, as data of sourceType. scalePercent above 0
@@ -55,9 +61,14 @@ public:
     TConvertResult ConvertPDF(const QString& source) const;
     // An AI file, drawn at 96 dpi and named after itself.
     TConvertResult ConvertAI(const QString& source) const;
+    // An EPS or PostScript file, drawn at 96 dpi on its bounding box and named after itself.
+    TConvertResult ConvertEPS(const QString& source) const;
 
 private:
     QList<TProgramCall> ImageChain(const TImageInput& input, const QString& output) const;
+    // Ghostscript's arguments for drawing source into png (AiArguments, EpsArguments).
+    using TDrawingArguments = QStringList (*)(const QString& png, const QString& source);
+    TConvertResult ConvertDrawing(const QString& source, TDrawingArguments arguments) const;
     TProgramSettings ProgramSettings(const TWorkFolder& work) const;
     QString Prepare(const QString& missingProgram, const TWorkFolder& work,
                     const QString& source) const;

@@ -96,9 +96,14 @@ std::optional<TProgramEnd> WaitForEnd(QProcess& process, TChildProcess& child,
 }
 } // namespace
 
+bool TProgramResult::ExitedWithStatusZero() const
+{
+    return End == TProgramEnd::Exited && Code == 0;
+}
+
 bool TProgramResult::IsClean() const
 {
-    return End == TProgramEnd::Exited && Code == 0 && Printed.isEmpty();
+    return ExitedWithStatusZero() && Printed.isEmpty();
 }
 
 QString TProgramResult::FailureReason() const

@@ -37,7 +37,9 @@ struct TProgramResult
     // TimedOut: the limit it ran into.
     std::chrono::milliseconds TimeLimit{0};
 
-    // Ended by itself with status 0 and printed nothing: the only result a conversion accepts.
+    // Ended by itself with status 0, whatever it printed.
+    bool ExitedWithStatusZero() const;
+    // Also printed nothing: what a conversion asks of ImageMagick and the JPEG encoder.
     bool IsClean() const;
     // One plain text on why it is not clean: the program's own first lines where it printed any,
     // otherwise a sentence for the cause ("magick ended with status 1"). Empty when clean.

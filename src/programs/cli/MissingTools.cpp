@@ -2,6 +2,7 @@
 
 #include "convert/ConvertArguments.h"
 #include "convert/ConvertPlatform.h"
+#include "convert/Converter.h"
 
 #include <QDir>
 
@@ -28,7 +29,7 @@ QString NotFound(const QString& tool, const QStringList& vendorNames,
 bool NeedsGhostscript(const QList<TFileInfo>& inputs)
 {
     return std::any_of(inputs.begin(), inputs.end(), [](const TFileInfo& input) {
-        return input.Format == u"PDF" || input.Format == u"AI";
+        return IsRenderedByGhostscript(input.Format);
     });
 }
 } // namespace
