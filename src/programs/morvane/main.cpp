@@ -1,6 +1,7 @@
 #include "i18n/Translate.h"
 #include "morvane/DisplayCheck.h"
 #include "morvane/ProgramArguments.h"
+#include "morvane/StopSignals.h"
 #include "theme/DovrelanButtonStyles.h"
 #include "window/FrmMorvane.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char* argv[])
     int qtArgc = std::min(argc, 1);
     QApplication application(qtArgc, argv);
     TFrmMorvane window(arguments);
+    CloseOnStopSignals(window, [&window] { window.StopAndClose(); });
     window.show();
     application.exec();
     return 0;
