@@ -581,6 +581,42 @@ private Q_SLOTS:
         QCOMPARE(PngsBelow(Pics()), QStringList());
     }
 
+    // Nor does it wait for the answer to a close question on view: the question goes, and the
+    // window closes once the programs have ended.
+    void stop_and_close_does_not_wait_for_the_close_question()
+    {
+        FStandIn->SetHangs(u"magick"_s);
+        auto window = Window();
+        window->show();
+        window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s)});
+        Start(*window).click();
+        QTRY_VERIFY(!FStandIn->Children(u"magick"_s).isEmpty());
+
+        bool asked = false;
+        QTimer::singleShot(0, [&] {
+            asked = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+            window->StopAndClose();
+        });
+        // Should the question stay, a person would answer it at last; the test does so too.
+        bool answeredByHand = false;
+        QTimer answerAtLast;
+        answerAtLast.callOnTimeout([&answeredByHand] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                answeredByHand = true;
+                box->reject();
+            }
+        });
+        answerAtLast.start(20000);
+        window->close();
+        answerAtLast.stop();
+
+        QVERIFY(asked);
+        QVERIFY(!answeredByHand);
+        QTRY_VERIFY(!window->isVisible());
+        QTRY_VERIFY(NoProgramIsLeft());
+        QCOMPARE(PngsBelow(Pics()), QStringList());
+    }
+
     void a_window_destroyed_during_a_run_ends_it()
     {
         FStandIn->SetHangs(u"magick"_s);

@@ -48,12 +48,15 @@ bool IsAutoModeCommandLine(const QStringList& arguments)
     return arguments.size() > 3 && arguments.at(1) == u"/auto"_s;
 }
 
+const QString CloseQuestionName = u"MsgCloseQuestion"_s;
+
 // Closing the box by any other way counts as no.
 bool AskToStopAndClose(QWidget* window)
 {
     QMessageBox box(QMessageBox::Question, window->windowTitle(),
                     TranslateText(u"변환을 중지하고 프로그램을 닫을까요?"_s),
                     QMessageBox::Yes | QMessageBox::No, window);
+    box.setObjectName(CloseQuestionName);
     box.button(QMessageBox::Yes)->setText(TranslateText(u"예"_s));
     box.button(QMessageBox::No)->setText(TranslateText(u"아니요"_s));
     box.setDefaultButton(QMessageBox::No);
@@ -279,6 +282,13 @@ bool TFrmMorvane::AskToStopForClose()
 
 void TFrmMorvane::StopAndClose()
 {
+    // The close that asked goes on as after a yes once its question is gone.
+    if (FIsAskingToClose) {
+        FClosesAfterRun = true;
+        if (auto* question = findChild<QMessageBox*>(CloseQuestionName))
+            question->reject();
+        return;
+    }
     if (!IsRunGoing(FHome->State())) {
         close();
         return;

@@ -49,8 +49,9 @@ public:
     void SetFolderChooser(TSettingsPage::TFolderChooser chooser);
     // In place of the message box that asks before a close during a run.
     void SetCloseQuestion(TCloseQuestion question);
-    // Closes without asking: a run under way is stopped first and the window closes once its
-    // programs have ended. For requests to end the program that come from outside.
+    // Closes without asking, and takes away a close question on view: a run under way is stopped
+    // first and the window closes once its programs have ended. For requests to end the program
+    // that come from outside.
     void StopAndClose();
     // Lists the paths in order, unless a conversion run is in progress.
     void AddFile(const QStringList& paths);
