@@ -3,6 +3,7 @@
 #include "StandIn.h"
 #include "TestFiles.h"
 #include "TestHome.h"
+#include "UrlCatcher.h"
 #include "WindowControls.h"
 #include "batch/JobPool.h"
 #include "config/Config.h"
@@ -77,18 +78,6 @@ QMap<QString, QByteArray> FilesBelow(const QString& folder)
     }
     return files;
 }
-
-// Receives the URLs that the window hands to the desktop.
-class TUrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> Opened;
-
-public Q_SLOTS:
-    void Open(const QUrl& url) { Opened.append(url); }
-};
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "StandIn.h"
 #include "TestHome.h"
+#include "UrlCatcher.h"
 #include "WindowControls.h"
 #include "base/MorvaneBuild.h"
 #include "batch/JobPool.h"
@@ -135,18 +136,6 @@ QString DesktopMorvane()
     return QDir::toNativeSeparators(
         QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + u"/Morvane"_s);
 }
-
-// Receives the URLs that the window hands to the desktop.
-class TUrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> Opened;
-
-public Q_SLOTS:
-    void Open(const QUrl& url) { Opened.append(url); }
-};
 
 } // namespace
 
