@@ -10,3 +10,7 @@ class QObject;
 // programs it started die with it. Call once, on the main thread. Nothing where the platform has
 // no such signals.
 void CloseOnStopSignals(QObject& owner, std::function<void()> close);
+
+// Once the window has closed: when a stop signal closed it, ends the program by that signal, so
+// that whoever started it (a shell, a script's loop) sees it ended so; otherwise returns `status`.
+int EndAsStopSignalled(int status);

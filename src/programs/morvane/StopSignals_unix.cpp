@@ -4,6 +4,7 @@
 
 #include <array>
 #include <csignal>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,6 +14,8 @@ constexpr std::array StopSignals = {SIGTERM, SIGINT, SIGHUP};
 
 // The handler writes into it, the main thread reads from it.
 int GSignalPipe[2] = {-1, -1};
+// The first stop signal; set by the handler only.
+volatile sig_atomic_t GCaughtSignal = 0;
 
 void SetHandler(void (*handler)(int))
 {
@@ -25,9 +28,10 @@ void SetHandler(void (*handler)(int))
 }
 
 // Async-signal-safe calls only.
-extern "C" void NoteStopSignal(int)
+extern "C" void NoteStopSignal(int signal)
 {
     SetHandler(SIG_DFL);
+    GCaughtSignal = signal;
     const char note = 1;
     [[maybe_unused]] const ssize_t written = ::write(GSignalPipe[1], &note, 1);
 }
@@ -59,4 +63,15 @@ void CloseOnStopSignals(QObject& owner, std::function<void()> close)
                          close();
                      });
     SetHandler(NoteStopSignal);
+}
+
+int EndAsStopSignalled(int status)
+{
+    const int signal = GCaughtSignal;
+    if (signal == 0)
+        return status;
+    std::fflush(nullptr);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    return 128 + signal;
 }

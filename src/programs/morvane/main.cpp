@@ -23,5 +23,5 @@ int main(int argc, char* argv[])
     CloseOnStopSignals(window, [&window] { window.StopAndClose(); });
     window.show();
     application.exec();
-    return 0;
+    return EndAsStopSignalled(0);
 }
