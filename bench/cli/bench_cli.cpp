@@ -5,6 +5,7 @@
 // the processes of a run) is shown beside each time, as a busy machine stretches the time alone.
 // Linux only. Usage: bench_cli [rounds]; with several rounds the trials take turns and each keeps
 // its best. Each line shows as soon as it is known: a round takes minutes.
+#include "BenchPhotos.h"
 #include "convert/ConvertTools.h"
 #include "convert/RunProcess.h"
 
@@ -27,29 +28,12 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-constexpr int PhotoCount = 100;
-// Plasma is slow to draw; each distinct photo is copied this many times.
-constexpr int CopiesOfEachPhoto = 10;
 constexpr int PdfPageCount = 20;
 
 QTextStream& Out()
 {
     static QTextStream out(stdout);
     return out;
-}
-
-bool MakePhotos(const QString& imageMagick, const QDir& folder)
-{
-    for (int seed = 0; seed < PhotoCount / CopiesOfEachPhoto; ++seed) {
-        const QString first = folder.filePath(u"photo-%1-0.jpg"_s.arg(seed));
-        RunProcess(imageMagick, {u"-seed"_s, QString::number(seed + 1), u"-size"_s, u"1600x1200"_s,
-                                 u"plasma:"_s, u"-quality"_s, u"90"_s, first});
-        for (int copy = 1; copy < CopiesOfEachPhoto; ++copy) {
-            if (!QFile::copy(first, folder.filePath(u"photo-%1-%2.jpg"_s.arg(seed).arg(copy))))
-                return false;
-        }
-    }
-    return folder.entryList({u"*.jpg"_s}, QDir::Files).size() == PhotoCount;
 }
 
 // Letter-sized pages of coloured bands and a line of text.
@@ -182,7 +166,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CACHE_HOME", QFile::encodeName(work.filePath(u"cache"_s)));
     const QString photos = work.filePath(u"photos"_s);
     const QString document = work.filePath(u"document.pdf"_s);
-    if (!QDir().mkpath(photos) || !MakePhotos(tools.ImageMagick, QDir(photos)) ||
+    if (!QDir().mkpath(photos) || !MakeBenchPhotos(tools.ImageMagick, QDir(photos)) ||
         !MakeDocument(tools.Ghostscript, document)) {
         Out() << "cli: the samples could not be made\n";
         return 1;
@@ -204,8 +188,8 @@ int main(int argc, char** argv)
     };
     const QStringList oneJob{u"-j"_s, u"1"_s};
     bool failed = false;
-    Out() << "cli: " << cores << " cores; " << PhotoCount << " JPEG photos of 1600x1200; best of "
-          << rounds << " round(s)" << Qt::endl;
+    Out() << "cli: " << cores << " cores; " << BenchPhotoCount
+          << " JPEG photos of 1600x1200; best of " << rounds << " round(s)" << Qt::endl;
     for (const QString& format : {u"PNG"_s, u"JPG"_s}) {
         const QList<TCost> costs = BestOfRounds(
             work.path(), rounds,

@@ -10,6 +10,10 @@
 #include <QFile>
 #include <QTest>
 
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -24,6 +28,12 @@ QList<TFileInfo> Inputs(const QStringList& fileNames)
         inputs.append({fileName, QFileInfo(fileName).fileName(), type});
     }
     return inputs;
+}
+
+QStringList Sorted(QStringList list)
+{
+    list.sort();
+    return list;
 }
 
 // "0 2|1": the chains' input indexes.
@@ -170,6 +180,58 @@ private Q_SLOTS:
         }
     }
 
+    // Files start in input order, each told once before its end; a file that could claim the
+    // name of one under way starts after that one's end. Results still come in input order.
+    void filesStartInInputOrder()
+    {
+        const QStringList names = {u"x/a.jpg"_s, u"b.jpg"_s, u"y/a.jpg"_s,
+                                   u"bad.jpg"_s, u"c.jpg"_s, u"z/a.jpg"_s};
+        QStringList sources;
+        for (const QString& name : names) {
+            QVERIFY(QDir().mkpath(QFileInfo(Pic(name)).path()));
+            QFile file(Pic(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name.toUtf8()) > 0);
+            sources << Pic(name);
+        }
+        TStandIn standIn;
+        standIn.SetWritesNothing(u"magick"_s, u"bad"_s);
+        TConvertOptions options;
+        options.Format = u"PNG"_s;
+        options.OutputFolder = Pic(u"out"_s);
+        QVERIFY(QDir().mkpath(options.OutputFolder));
+        TJobPool pool(TConvertTools::InFolder(standIn.Folder()), options, 3);
+        std::mutex eventsMutex;
+        QStringList events;
+        const auto note = [&](const QString& event) {
+            const std::lock_guard lock(eventsMutex);
+            events << event;
+        };
+        const QString ends[] = {u"converted"_s, u"failed"_s, u"stopped"_s};
+        pool.SetEvents({[&](qsizetype index) { note(u"start %1"_s.arg(index)); },
+                        [&](qsizetype index, const TConvertResult&, TJobEnd end) {
+                            note(u"end %1 %2"_s.arg(index).arg(ends[int(end)]));
+                        }});
+
+        QList<qsizetype> order;
+        pool.Run(
+            Inputs(sources), [&](qsizetype index, const TConvertResult&) { order << index; },
+            [](qsizetype) {});
+
+        QCOMPARE(order, QList<qsizetype>({0, 1, 2, 3, 4, 5}));
+        QCOMPARE(events.size(), 12);
+        QCOMPARE(events.filter(u"start"_s),
+                 (QStringList{u"start 0"_s, u"start 1"_s, u"start 2"_s, u"start 3"_s, u"start 4"_s,
+                              u"start 5"_s}));
+        QCOMPARE(Sorted(events.filter(u"end"_s)),
+                 (QStringList{u"end 0 converted"_s, u"end 1 converted"_s, u"end 2 converted"_s,
+                              u"end 3 failed"_s, u"end 4 converted"_s, u"end 5 converted"_s}));
+        for (qsizetype index = 0; index < 6; ++index)
+            QVERIFY(events.indexOf(u"start %1"_s.arg(index)) <
+                    events.indexOf(QRegularExpression(u"end %1 .*"_s.arg(index))));
+        QVERIFY(events.indexOf(u"end 0 converted"_s) < events.indexOf(u"start 2"_s));
+        QVERIFY(events.indexOf(u"end 2 converted"_s) < events.indexOf(u"start 5"_s));
+    }
+
     // Stopped from another thread, the pool ends the programs under way with what they started,
     // starts none, and still gives every input its result; nothing reaches an output name.
     void stopEndsTheFilesUnderWay()
@@ -183,11 +245,19 @@ private Q_SLOTS:
         standIn.SetHangs(u"magick"_s);
         TConvertOptions options;
         options.Format = u"PNG"_s;
-        TJobPool pool(TConvertTools::InFolder(standIn.Folder()), options, 2);
+        TStopToken stop;
+        TJobPool pool(TConvertTools::InFolder(standIn.Folder()), options, 2, stop);
+        std::mutex endsMutex;
+        QList<std::pair<qsizetype, TJobEnd>> ends;
+        pool.SetEvents({{}, [&](qsizetype index, const TConvertResult&, TJobEnd end) {
+                            const std::lock_guard lock(endsMutex);
+                            ends.append({index, end});
+                        }});
+        // The caller's copy of the token stops the pool as Stop() does.
         std::thread stopper([&] {
             while (standIn.Children(u"magick"_s).size() < 2)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            pool.Stop();
+            stop.RequestStop();
         });
 
         QList<TConvertResult> results;
@@ -196,6 +266,9 @@ private Q_SLOTS:
             [](qsizetype) {});
         stopper.join();
 
+        std::ranges::sort(ends);
+        QCOMPARE(ends, (QList<std::pair<qsizetype, TJobEnd>>{{0, TJobEnd::Stopped},
+                                                             {1, TJobEnd::Stopped}}));
         QCOMPARE(results.size(), 4);
         for (const TConvertResult& result : std::as_const(results))
             QCOMPARE(result.Reason, u"interrupted"_s);

@@ -41,6 +41,11 @@ public:
     {
         WriteRule(program + QStringLiteral(".nowrite"), whenAnArgumentHolds.toUtf8());
     }
+    // ImageMagick's output holds the bytes of the file it read, so that an output tells its source.
+    void SetWritesItsInput(const QString& program)
+    {
+        WriteRule(program + QStringLiteral(".copy"), {});
+    }
     // Pages "gs" writes for a page pattern.
     void SetPages(int first, int last)
     {
@@ -74,10 +79,12 @@ public:
         return children;
     }
 
-    // The program waits, after recording its call, until OpenGate() is called.
-    void SetWaitsForGate(const QString& program)
+    // The program waits, after recording its call, until OpenGate() is called; with a text, only
+    // on calls with an argument or an input file holding it.
+    void SetWaitsForGate(const QString& program, const QString& whenAnArgumentHolds = {})
     {
         WriteRule(program + QStringLiteral(".gate"), QFile::encodeName(GatePath()));
+        WriteRule(program + QStringLiteral(".gatewhen"), whenAnArgumentHolds.toUtf8());
     }
     void OpenGate() { QFile(GatePath()).open(QIODevice::WriteOnly); }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "window/FileListModel.h"
+#include "window/HomePage.h"
 
 #include <QAbstractItemModel>
 #include <QObject>
@@ -46,4 +47,10 @@ inline QStringList ShownTitles(const QObject& window)
 inline QStringList ShownStatuses(const QObject& window)
 {
     return ShownColumn(window, TFileListModel::ColumnStatus);
+}
+
+// No conversion run is under way in the window: none was started, or the last one has ended.
+inline bool IsRunOver(const QObject& window)
+{
+    return !IsRunGoing(Control<THomePage>(window, QStringLiteral("PnlHome")).State());
 }

@@ -14,6 +14,8 @@ struct TBounds
 };
 const TBounds Quality{40, 100};
 const TBounds Unbounded{0, 0};
+// One processor core leaves one choice of jobs.
+const TBounds OneChoice{1, 1};
 
 void TypeText(TSpinEdit& box, const QString& text)
 {
@@ -49,6 +51,8 @@ private Q_SLOTS:
         QTest::newRow("unbounded empty") << Unbounded << QString() << 0 << u"0"_s;
         QTest::newRow("unbounded negative") << Unbounded << u"-20"_s << -20 << u"-20"_s;
         QTest::newRow("unbounded large") << Unbounded << u"2000000"_s << 2000000 << u"2000000"_s;
+        QTest::newRow("one choice, above") << OneChoice << u"4"_s << 4 << u"1"_s;
+        QTest::newRow("one choice, below") << OneChoice << u"0"_s << 0 << u"1"_s;
     }
     void valueOfTheText()
     {

@@ -201,8 +201,7 @@ private Q_SLOTS:
 
         TFrmMorvane window({u"morvane"_s, u"/auto"_s, format, source}, TFrmMorvaneSetup{});
         QCOMPARE(FileRows(window).rowCount(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(Control<QAbstractButton>(window, u"BtnStart"_s).isEnabled(),
-                                 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(IsRunOver(window), 120000);
 
         const QString status = ShownStatuses(window).value(0);
         QStringList outputs = QDir(pics).entryList(QDir::Files);

@@ -1,6 +1,7 @@
 #include "HostileFixtures.h"
 #include "TestHome.h"
 #include "WindowControls.h"
+#include "config/Config.h"
 #include "convert/ConvertTools.h"
 #include "i18n/Translate.h"
 #include "window/FrmMorvane.h"
@@ -58,14 +59,16 @@ private:
     {
         TFrmMorvane window(QStringList{u"morvane"_s, u"/auto"_s, u"PNG"_s} + paths,
                            TFrmMorvaneSetup{});
-        QTRY_VERIFY_WITH_TIMEOUT(StartButton(window).isEnabled(), 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(IsRunOver(window), 120000);
     }
 
-    // The window's run over `paths`, with `duringRun` called on the main thread once the first
-    // row has succeeded; the statuses when the run has finished.
+    // The window's run over `paths`, one file at a time, with `duringRun` called on the main
+    // thread once the first row has succeeded, before the next starts; the statuses when the run
+    // has finished.
     QStringList RunInteractive(const QStringList& paths, const QString& outputFolder,
                                const std::function<void()>& duringRun)
     {
+        TConfig(u"Dovrelan\\Morvane"_s).WriteInteger(u"jobs"_s, 1);
         TFrmMorvane window({u"morvane"_s}, TFrmMorvaneSetup{});
         Control<QRadioButton>(window, u"BtnPNG"_s).setChecked(true);
         if (!outputFolder.isEmpty()) {
@@ -82,7 +85,7 @@ private:
             }
         });
         StartButton(window).click();
-        if (!QTest::qWaitFor([&] { return StartButton(window).isEnabled(); }, 120000))
+        if (!QTest::qWaitFor([&] { return IsRunOver(window); }, 120000))
             return {u"the run did not finish"_s};
         return ShownStatuses(window);
     }
@@ -164,7 +167,7 @@ private Q_SLOTS:
 
         // Named on the command line: the walk would list the taken output name as well.
         TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, source}, TFrmMorvaneSetup{});
-        QTRY_VERIFY_WITH_TIMEOUT(StartButton(window).isEnabled(), 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(IsRunOver(window), 120000);
 
         QCOMPARE(FileRows(window).rowCount(), 1);
         QCOMPARE(FileRows(window).Info(0).FileName, source);
@@ -219,7 +222,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(u"."_s, Pic(u"itself"_s)));
         TFrmMorvane window({u"morvane"_s, u"/auto"_s, u"PNG"_s, Root(u"pics"_s)},
                            TFrmMorvaneSetup{});
-        QTRY_VERIFY_WITH_TIMEOUT(StartButton(window).isEnabled(), 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(IsRunOver(window), 120000);
         QStringList titles = ShownTitles(window);
         titles.sort();
         QCOMPARE(titles, (QStringList{u"inner.jpg"_s, u"top.jpg"_s}));

@@ -1,5 +1,7 @@
+#include "ProcessState.h"
 #include "StandIn.h"
 #include "TestHome.h"
+#include "config/Config.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -75,6 +78,8 @@ private Q_SLOTS:
             QFile file(FPics->filePath(name));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(JpegBytes) == JpegBytes.size());
         }
+        // One at a time, so that the calls come in the order the files start.
+        TConfig(u"Dovrelan\\Morvane"_s).WriteInteger(u"jobs"_s, 1);
         QProcess program;
         program.setWorkingDirectory(FPics->path());
 
@@ -89,6 +94,46 @@ private Q_SLOTS:
         // After an automatic run the window waits for the user; only a press ends it.
         program.kill();
         program.waitForFinished();
+    }
+
+    // Asked to end by a signal (kill's default, the session, a terminal), the program stops its
+    // run: the programs under way end with their children, nothing reaches an output name, and
+    // then it ends by that signal, so that a script's loop over it stops too.
+    void aStopSignalEndsTheRunFirst_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+    void aStopSignalEndsTheRunFirst()
+    {
+        QFETCH(int, signal);
+        FStandIn->SetHangs(u"magick"_s);
+        QStringList names = {u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s};
+        for (const QString& name : names) {
+            QFile file(FPics->filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(JpegBytes) == JpegBytes.size());
+        }
+        QProcess program;
+        program.setWorkingDirectory(FPics->path());
+        program.start(FInstalled->filePath(u"morvane"_s),
+                      QStringList{u"/auto"_s, u"PNG"_s} + names);
+        QVERIFY(program.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!FStandIn->Children(u"magick"_s).isEmpty(), 30000);
+
+        QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+
+        QVERIFY(program.waitForFinished(30000));
+        // Ended by a signal, the exit code is the signal's number.
+        QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(program.exitCode(), signal);
+        QList<qint64> processes = FStandIn->Children(u"magick"_s);
+        for (const TStandInCall& call : FStandIn->Calls())
+            processes << call.ProcessId;
+        // Killed, a hanging child may take a moment to die.
+        QTRY_VERIFY(std::ranges::none_of(processes, IsRunning));
+        QCOMPARE(QDir(FPics->path()).entryList({u"*.png"_s}), QStringList());
     }
 };
 

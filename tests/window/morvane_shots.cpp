@@ -1,4 +1,6 @@
-// Screenshots of the window's pages in every interface language, for a person to look at.
+// Screenshots of the window in every interface language, for a person to look at: the empty
+// list, both pages, a run under way with its stop button and the question a close asks then, a
+// finished run with its summary, and the end of an automatic run.
 // Usage: morvane_shots <folder>
 #include "StandIn.h"
 #include "TestHome.h"
@@ -10,13 +12,19 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QProgressBar>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
+const QString SettingsPath = u"Dovrelan\\Morvane"_s;
+
 template <typename TControl> TControl* Control(const QWidget& window, const QString& name)
 {
     auto* control = window.findChild<TControl*>(name);
@@ -25,31 +33,85 @@ template <typename TControl> TControl* Control(const QWidget& window, const QStr
     return control;
 }
 
-void Save(QWidget& window, const QString& folder, const QString& name)
+void Save(QWidget& widget, const QString& folder, const QString& name)
 {
     QCoreApplication::processEvents();
-    window.grab().save(folder + u'/' + name + u".png"_s);
+    widget.grab().save(folder + u'/' + name + u".png"_s);
 }
 
-// An automatic run over three pictures, one of which fails, once it has ended.
+// Pictures with telling names; the stand-ins fail the broken one.
+QStringList WritePictures(const QTemporaryDir& pictures)
+{
+    QStringList paths;
+    for (const QString& picture :
+         {u"holiday-2023-07-14.jpg"_s, u"broken.jpg"_s, u"logo.jpg"_s, u"scan-0042.jpg"_s}) {
+        // Ends with its name, which tells the stand-ins what they read under a plain name.
+        const QByteArray bytes = JpegBytes + picture.toUtf8();
+        QFile file(pictures.filePath(picture));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        paths << file.fileName();
+    }
+    return paths;
+}
+
+bool WaitUntil(const std::function<bool()>& condition)
+{
+    return QTest::qWaitFor(condition, 60000);
+}
+
+bool WaitForTheEndOfTheRun(const QWidget& window)
+{
+    const auto& progress = *Control<QWidget>(window, u"ProgressBar"_s);
+    return WaitUntil([&] { return progress.isHidden(); });
+}
+
+// An interactive run into a chosen folder, under way with two files at once and when it has
+// ended with its summary; while it runs, a close asks its question, which is answered no.
+bool SaveInteractiveRun(const QString& folder, const QString& language)
+{
+    TStandIn standIn;
+    standIn.SetWritesNothing(u"magick"_s, u"broken"_s);
+    standIn.SetWaitsForGate(u"magick"_s);
+    const QTemporaryDir pictures;
+    TConfig(SettingsPath).WriteInteger(u"save"_s, 2);
+    TConfig(SettingsPath).WriteString(u"savepath"_s, pictures.filePath(u"out"_s));
+    TConfig(SettingsPath).WriteInteger(u"jobs"_s, 2);
+    TFrmMorvane window({u"morvane"_s}, TFrmMorvaneSetup{standIn.Folder(), {}});
+    window.AddFile(WritePictures(pictures));
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window))
+        return false;
+    auto& start = *Control<QAbstractButton>(window, u"BtnStart"_s);
+    start.click();
+    if (!WaitUntil([&] { return standIn.Calls().size() >= 2; }))
+        return false;
+    Save(window, folder, language + u"-running"_s);
+    // The window's own question, answered no.
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            Save(*box, folder, language + u"-close-question"_s);
+            box->reject();
+        }
+    });
+    window.close();
+    standIn.OpenGate();
+    if (!WaitForTheEndOfTheRun(window))
+        return false;
+    Save(window, folder, language + u"-done"_s);
+    return true;
+}
+
+// An automatic run over the pictures, once it has ended.
 bool SaveAutomaticRun(const QString& folder, const QString& name)
 {
     TStandIn standIn;
     standIn.SetWritesNothing(u"magick"_s, u"broken"_s);
     const QTemporaryDir pictures;
-    const QByteArray jpeg = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
-    QStringList arguments = {u"morvane"_s, u"/auto"_s, u"WEBP"_s};
-    for (const QString& picture : {u"holiday.jpg"_s, u"broken.jpg"_s, u"logo.jpg"_s}) {
-        QFile file(pictures.filePath(picture));
-        if (!file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size())
-            return false;
-        arguments << file.fileName();
-    }
-    TFrmMorvane window(arguments, TFrmMorvaneSetup{standIn.Folder(), {}});
+    TFrmMorvane window(QStringList{u"morvane"_s, u"/auto"_s, u"WEBP"_s} + WritePictures(pictures),
+                       TFrmMorvaneSetup{standIn.Folder(), {}});
     window.show();
-    const auto& start = *Control<QAbstractButton>(window, u"BtnStart"_s);
-    if (!QTest::qWaitForWindowExposed(&window) ||
-        !QTest::qWaitFor([&start] { return start.isEnabled(); }, 60000))
+    if (!QTest::qWaitForWindowExposed(&window) || !WaitForTheEndOfTheRun(window))
         return false;
     Save(window, folder, name);
     return true;
@@ -69,26 +131,22 @@ int main(int argc, char* argv[])
         TTestHome home;
         SetCurrentLanguage(language);
         // The longest format name gives the longest start button caption.
-        TConfig(u"Dovrelan\\Morvane"_s).WriteString(u"format"_s, u"WEBP"_s);
-        TFrmMorvane window({u"morvane"_s}, TFrmMorvaneSetup{});
-        // Missing files with a known extension are listed all the same.
-        window.AddFile({u"/nowhere/holiday-2023-07-14.jpeg"_s, u"/nowhere/scan.pdf"_s,
-                        u"/nowhere/logo.png"_s});
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            return 1;
-        Save(window, folder, language + u"-home"_s);
-        Control<QAbstractButton>(window, u"BtnConfig"_s)->click();
-        Save(window, folder, language + u"-options"_s);
-        Control<QAbstractButton>(window, u"BtnHome"_s)->click();
-        // What a run shows, without starting one.
-        Control<QAbstractButton>(window, u"BtnStart"_s)->setText(QString());
-        Control<QWidget>(window, u"Indicator"_s)->show();
-        auto* progress = Control<QProgressBar>(window, u"ProgressBar"_s);
-        progress->show();
-        progress->setValue(40);
-        Save(window, folder, language + u"-running"_s);
-        if (!SaveAutomaticRun(folder, language + u"-done"_s))
+        TConfig(SettingsPath).WriteString(u"format"_s, u"WEBP"_s);
+        {
+            TFrmMorvane window({u"morvane"_s}, TFrmMorvaneSetup{});
+            window.show();
+            if (!QTest::qWaitForWindowExposed(&window))
+                return 1;
+            Save(window, folder, language + u"-empty"_s);
+            // Missing files with a known extension are listed all the same.
+            window.AddFile({u"/nowhere/holiday-2023-07-14.jpeg"_s, u"/nowhere/scan.pdf"_s,
+                            u"/nowhere/logo.png"_s});
+            Save(window, folder, language + u"-home"_s);
+            Control<QAbstractButton>(window, u"BtnConfig"_s)->click();
+            Save(window, folder, language + u"-options"_s);
+        }
+        if (!SaveInteractiveRun(folder, language) ||
+            !SaveAutomaticRun(folder, language + u"-autodone"_s))
             return 1;
     }
     return 0;

@@ -78,8 +78,7 @@ private Q_SLOTS:
         garbage.close();
 
         TFrmMorvane window({u"morvane"_s, u"/auto"_s, format, Pics()}, TFrmMorvaneSetup{});
-        QTRY_VERIFY_WITH_TIMEOUT(Control<QAbstractButton>(window, u"BtnStart"_s).isEnabled(),
-                                 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(IsRunOver(window), 60000);
 
         const QStringList titles = ShownTitles(window);
         const QStringList shown = ShownStatuses(window);

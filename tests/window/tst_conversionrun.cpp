@@ -1,16 +1,23 @@
 #include "PicFixture.h"
+#include "ProcessState.h"
 #include "StandIn.h"
 #include "TestFiles.h"
 #include "TestHome.h"
+#include "UrlCatcher.h"
 #include "WindowControls.h"
+#include "batch/JobPool.h"
 #include "config/Config.h"
+#include "controls/SpinEdit.h"
 #include "i18n/Translate.h"
 #include "window/FrmMorvane.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDesktopServices>
+#include <QDirIterator>
 #include <QDropEvent>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -22,6 +29,7 @@
 #include <QTreeView>
 #include <QUrl>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -57,6 +65,18 @@ QStringList Sorted(QStringList list)
 {
     list.sort();
     return list;
+}
+
+// Every file below the folder by its path there, with its content.
+QMap<QString, QByteArray> FilesBelow(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator found(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (found.hasNext()) {
+        const QString path = found.next();
+        files.insert(QDir(folder).relativeFilePath(path), ReadFile(path));
+    }
+    return files;
 }
 
 } // namespace
@@ -113,9 +133,10 @@ private:
         Control<QAction>(window, item).trigger();
     }
 
-    static bool IsLocked(const TFrmMorvane& window)
+    // During a run the start button stops it, the header is locked and the progress shows.
+    static bool ShowsARun(const TFrmMorvane& window)
     {
-        return !Start(window).isEnabled() && Start(window).text().isEmpty() &&
+        return Start(window).isEnabled() && Start(window).text() == u"Stop"_s &&
                !Button(window, u"BtnHome"_s).isEnabled() &&
                !Button(window, u"BtnConfig"_s).isEnabled() &&
                Progress(window).isVisibleTo(&window) &&
@@ -124,10 +145,33 @@ private:
 
     static bool IsIdle(const TFrmMorvane& window)
     {
-        return Start(window).isEnabled() && Button(window, u"BtnHome"_s).isEnabled() &&
+        return IsRunOver(window) && Start(window).isEnabled() &&
+               Start(window).text() == u"Convert to PNG"_s &&
+               Button(window, u"BtnHome"_s).isEnabled() &&
                Button(window, u"BtnConfig"_s).isEnabled() &&
                !Progress(window).isVisibleTo(&window) &&
                !Control(window, u"Indicator"_s).isVisibleTo(&window);
+    }
+
+    static void StoreJobs(int jobs) { TConfig(SettingsPath).WriteInteger(u"jobs"_s, jobs); }
+
+    // Every program the stand-ins ran, and every child those started, has ended. A child killed
+    // with its parent may take a moment to die: wait for it.
+    bool NoProgramIsLeft() const
+    {
+        QList<qint64> processes = FStandIn->Children(u"magick"_s);
+        for (const TStandInCall& call : FStandIn->Calls())
+            processes << call.ProcessId;
+        return std::ranges::none_of(processes, ::IsRunning);
+    }
+
+    QStringList PngsBelow(const QString& folder) const
+    {
+        QStringList names;
+        QDirIterator found(folder, {u"*.png"_s}, QDir::Files, QDirIterator::Subdirectories);
+        while (found.hasNext())
+            names << QDir(folder).relativeFilePath(found.next());
+        return Sorted(names);
     }
 
     // Drops the paths on the list as the desktop would.
@@ -206,24 +250,24 @@ private Q_SLOTS:
         auto window = Window();
         window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"bad.jpg"_s), WritePic(u"c.jpg"_s)});
         QCOMPARE(Statuses(*window), QStringList(3, u"Ready"_s));
-        QSignalSpy positions(&Progress(*window), &QProgressBar::valueChanged);
+        QSignalSpy finishedRows(&Progress(*window), &QProgressBar::valueChanged);
 
         Start(*window).click();
-        QVERIFY(IsLocked(*window));
+        QVERIFY(ShowsARun(*window));
         QCOMPARE(Progress(*window).maximum(), 3);
 
-        QTRY_VERIFY(Start(*window).isEnabled());
+        QTRY_VERIFY(IsRunOver(*window));
         QCOMPARE(Statuses(*window), (QStringList{u"Success"_s, u"Fail"_s, u"Success"_s}));
         QVERIFY(IsIdle(*window));
         QCOMPARE(Progress(*window).value(), 0);
-        QCOMPARE(Start(*window).text(), u"Convert to PNG"_s);
         QVERIFY(QFile::exists(Pic(u"a.png"_s)));
         QVERIFY(QFile::exists(Pic(u"c.png"_s)));
 
+        // The bar counts the finished rows, whichever finishes first.
         QList<int> values;
-        for (const QList<QVariant>& change : positions)
+        for (const QList<QVariant>& change : finishedRows)
             values << change.at(0).toInt();
-        QCOMPARE(values, (QList<int>{0, 1, 2, 0}));
+        QCOMPARE(values, (QList<int>{0, 1, 2, 3, 0}));
     }
 
     void a_failed_row_tells_its_reason_in_a_tool_tip()
@@ -233,7 +277,7 @@ private Q_SLOTS:
         auto window = Window();
         window->AddFile({WritePic(u"a.jpg"_s)});
         Start(*window).click();
-        QTRY_VERIFY(Start(*window).isEnabled());
+        QTRY_VERIFY(IsRunOver(*window));
 
         const QModelIndex status = Files(*window).index(0, TFileListModel::ColumnStatus);
         QCOMPARE(status.data().toString(), u"Fail"_s);
@@ -247,15 +291,101 @@ private Q_SLOTS:
         for (int press = 0; press < 2; ++press) {
             Start(*window).click();
             QCOMPARE(Statuses(*window), QStringList{u"Ready"_s});
-            QTRY_VERIFY(Start(*window).isEnabled());
+            QTRY_VERIFY(IsRunOver(*window));
             QCOMPARE(Statuses(*window), QStringList{u"Success"_s});
         }
         QCOMPARE(CalledInputs(), (QStringList{u"a.jpg"_s, u"a.jpg"_s}));
     }
 
-    void during_a_run_drops_deletes_and_closing_are_refused()
+    // Rows start in list order, as many at once as the option says (the stored value brought
+    // into 1 to the number of cores; 0 or none for one per core), each ImageMagick then held to
+    // one thread.
+    void several_rows_are_under_way_at_once_data()
+    {
+        QTest::addColumn<std::optional<int>>("stored");
+        QTest::addColumn<int>("jobs");
+        const int cores = DefaultJobCount();
+        QTest::newRow("nothing stored") << std::optional<int>() << cores;
+        QTest::newRow("0") << std::optional<int>(0) << cores;
+        QTest::newRow("1") << std::optional<int>(1) << 1;
+        QTest::newRow("2") << std::optional<int>(2) << std::min(2, cores);
+        QTest::newRow("more than the cores") << std::optional<int>(cores + 5) << cores;
+        QTest::newRow("negative") << std::optional<int>(-3) << cores;
+    }
+    void several_rows_are_under_way_at_once()
+    {
+        QFETCH(std::optional<int>, stored);
+        QFETCH(int, jobs);
+        if (stored)
+            StoreJobs(*stored);
+        FStandIn->SetWaitsForGate(u"magick"_s);
+        auto window = Window();
+        QStringList names;
+        for (int index = 0; index < jobs + 2; ++index)
+            names << u"%1.jpg"_s.arg(index);
+        for (const QString& name : names)
+            window->AddFile({WritePic(name)});
+
+        Start(*window).click();
+        QStringList underWay = QStringList(jobs, u"Convert"_s) + QStringList(2, u"Ready"_s);
+        QTRY_COMPARE(Statuses(*window), underWay);
+        QTRY_COMPARE(FStandIn->Calls().size(), qsizetype(jobs));
+        QCOMPARE(Sorted(CalledInputs()), names.mid(0, jobs));
+        for (const TStandInCall& call : FStandIn->Calls()) {
+            QVERIFY(::IsRunning(call.ProcessId));
+            QCOMPARE(call.Environment.value(u"MAGICK_THREAD_LIMIT"_s),
+                     jobs > 1 ? u"1"_s : QString());
+        }
+        QCOMPARE(Progress(*window).value(), 0);
+
+        FStandIn->OpenGate();
+        QTRY_VERIFY(IsRunOver(*window));
+        QCOMPARE(Statuses(*window), QStringList(names.size(), u"Success"_s));
+        QCOMPARE(PngsBelow(Pics()).size(), names.size());
+    }
+
+    // Files that could claim the same output name wait for each other, in list order; the
+    // outputs are those of a run of one file at a time.
+    void outputs_equal_those_of_one_job_for_colliding_names()
+    {
+        FStandIn->SetWritesItsInput(u"magick"_s);
+        const QStringList names = {u"slow/a.jpg"_s, u"b.jpg"_s,    u"other/a.jpg"_s,
+                                   u"a (1).png"_s,  u"c.jpg"_s,    u"third/A.gif"_s,
+                                   u"b (2).jpg"_s,  u"d-001.jpg"_s};
+        auto window = Window();
+        for (const QString& name : names)
+            window->AddFile({WritePic(name)});
+        ChosenFolder(*window).setChecked(true);
+
+        QMap<QString, QByteArray> outputs[2];
+        for (const int jobs : {1, 2}) {
+            const QString out = Pic(u"out-%1"_s.arg(jobs));
+            ChosenFolder(*window).setText(out);
+            Control<TSpinEdit>(*window, u"EditJobs"_s).SetValue(jobs);
+            // The first file holds the others up until the gate opens.
+            FStandIn->SetWaitsForGate(u"magick"_s, u"slow/a.jpg"_s);
+            QFile::remove(FStandIn->Folder() + u"/gate.open"_s);
+
+            Start(*window).click();
+            QTRY_COMPARE(Statuses(*window).first(), u"Convert"_s);
+            if (jobs == 2) {
+                QTRY_COMPARE(Statuses(*window).at(1), u"Success"_s);
+                QCOMPARE(Statuses(*window).at(2), u"Ready"_s);
+            }
+            FStandIn->OpenGate();
+            QTRY_VERIFY(IsRunOver(*window));
+            QCOMPARE(Statuses(*window), QStringList(names.size(), u"Success"_s));
+            outputs[jobs - 1] = FilesBelow(out);
+        }
+        QCOMPARE(outputs[0].size(), names.size());
+        QCOMPARE(outputs[0].value(u"a.png"_s), JpegBytes + "slow/a.jpg");
+        QCOMPARE(outputs[1], outputs[0]);
+    }
+
+    void during_a_run_drops_deletes_and_the_format_menu_are_refused()
     {
         FStandIn->SetWaitsForGate(u"magick"_s);
+        StoreJobs(1);
         auto window = Window();
         window->show();
         window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s)});
@@ -266,31 +396,301 @@ private Q_SLOTS:
         Select(*window, {0, 1});
         Trigger(*window, u"BtnDelete"_s);
         Trigger(*window, u"BtnDeleteAll"_s);
-        QVERIFY(!window->close());
-        QVERIFY(window->isVisible());
+        QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                  Start(*window).mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&Start(*window), &request);
         QCOMPARE(Titles(*window), (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
-        QVERIFY(IsLocked(*window));
+        QVERIFY(!Control<QMenu>(*window, u"PopSave"_s).isVisible());
+        QVERIFY(ShowsARun(*window));
 
         FStandIn->OpenGate();
-        QTRY_VERIFY(Start(*window).isEnabled());
+        QTRY_VERIFY(IsRunOver(*window));
         QCOMPARE(Titles(*window), (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
         QCOMPARE(Statuses(*window), (QStringList{u"Success"_s, u"Success"_s}));
+    }
+
+    // The programs under way end with the children they started; nothing reaches an output name,
+    // their rows and the rows not begun are Ready again, and the window is unlocked.
+    void stop_ends_the_programs_and_unlocks_the_window()
+    {
+        FStandIn->SetHangs(u"magick"_s);
+        StoreJobs(2);
+        auto window = Window();
+        window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s), WritePic(u"c.jpg"_s)});
+        Start(*window).click();
+        const int underWay = std::min(2, DefaultJobCount());
+        QTRY_COMPARE(FStandIn->Children(u"magick"_s).size(), qsizetype(underWay));
+        QTRY_COMPARE(Statuses(*window).count(u"Convert"_s), underWay);
+
+        Start(*window).click();
+        QVERIFY(!Start(*window).isEnabled());
+        QCOMPARE(Start(*window).text(), u"Stop"_s);
+        QTRY_VERIFY(IsRunOver(*window));
+
+        QTRY_VERIFY(NoProgramIsLeft());
+        QCOMPARE(FStandIn->Calls().size(), qsizetype(underWay));
+        QCOMPARE(Statuses(*window), QStringList(3, u"Ready"_s));
+        QCOMPARE(PngsBelow(Pics()), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
+        QVERIFY(IsIdle(*window));
+        QCOMPARE(Control<QLabel>(*window, u"LblSummary"_s).text(), u"0 converted, 0 failed"_s);
+    }
+
+    void stop_keeps_the_rows_already_done()
+    {
+        FStandIn->SetWaitsForGate(u"magick"_s, u"slow"_s);
+        FStandIn->SetWritesNothing(u"magick"_s, u"bad"_s);
+        StoreJobs(2);
+        if (DefaultJobCount() < 2)
+            QSKIP("Needs two cores for two jobs.");
+        auto window = Window();
+        window->AddFile({WritePic(u"done.jpg"_s), WritePic(u"bad.jpg"_s), WritePic(u"slow1.jpg"_s),
+                         WritePic(u"slow2.jpg"_s), WritePic(u"later.jpg"_s)});
+        Start(*window).click();
+        const QStringList underWay = {u"Success"_s, u"Fail"_s, u"Convert"_s, u"Convert"_s,
+                                      u"Ready"_s};
+        QTRY_COMPARE(Statuses(*window), underWay);
+
+        Start(*window).click();
+        QTRY_VERIFY(IsRunOver(*window));
+
+        QTRY_VERIFY(NoProgramIsLeft());
+        QCOMPARE(Statuses(*window),
+                 (QStringList{u"Success"_s, u"Fail"_s, u"Ready"_s, u"Ready"_s, u"Ready"_s}));
+        QCOMPARE(PngsBelow(Pics()), QStringList{u"done.png"_s});
+        QCOMPARE(Control<QLabel>(*window, u"LblSummary"_s).text(), u"1 converted, 1 failed"_s);
+        // The failure keeps its reason; the stopped rows have none.
+        QVERIFY(!Files(*window)
+                     .index(1, TFileListModel::ColumnStatus)
+                     .data(Qt::ToolTipRole)
+                     .toString()
+                     .isEmpty());
+        QVERIFY(
+            Files(*window).index(2, TFileListModel::ColumnStatus).data(Qt::ToolTipRole).isNull());
+    }
+
+    // A close during a run asks once; yes stops the run and closes once the programs have ended,
+    // without a second question for a second close; no leaves the run going.
+    void closing_during_a_run_asks_data()
+    {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void closing_during_a_run_asks()
+    {
+        QFETCH(bool, answer);
+        FStandIn->SetHangs(u"magick"_s);
+        auto window = Window();
+        int questions = 0;
+        window->SetCloseQuestion([&] {
+            ++questions;
+            return answer;
+        });
+        window->show();
+        window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s), WritePic(u"c.jpg"_s)});
+        Start(*window).click();
+        QTRY_VERIFY(!FStandIn->Children(u"magick"_s).isEmpty());
+
+        QVERIFY(!window->close());
+        QCOMPARE(questions, 1);
+        if (answer) {
+            QVERIFY(!window->close());
+            QCOMPARE(questions, 1);
+            QTRY_VERIFY(!window->isVisible());
+            QTRY_VERIFY(NoProgramIsLeft());
+            QCOMPARE(PngsBelow(Pics()), QStringList());
+            QCOMPARE(Files(*window).rowCount(), 0);
+            return;
+        }
+        QVERIFY(window->isVisible());
+        QVERIFY(ShowsARun(*window));
+        QVERIFY(std::ranges::all_of(FStandIn->Calls(), [](const TStandInCall& call) {
+            return ::IsRunning(call.ProcessId);
+        }));
+        Start(*window).click();
+        QTRY_VERIFY(IsRunOver(*window));
         QVERIFY(window->close());
+        QCOMPARE(questions, 1);
+    }
+
+    // Closing the question by any other way than its yes button counts as no.
+    void the_close_question_is_translated_and_defaults_to_no()
+    {
+        FStandIn->SetWaitsForGate(u"magick"_s);
+        SetCurrentLanguage(u"fr"_s);
+        auto window = Window();
+        window->show();
+        window->AddFile({WritePic(u"a.jpg"_s)});
+        Start(*window).click();
+        QTRY_COMPARE(Statuses(*window), QStringList{u"Convertir"_s});
+
+        QStringList shown;
+        QTimer::singleShot(0, [&shown] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            shown << box->text() << box->windowTitle();
+            for (QAbstractButton* button : box->buttons())
+                shown << button->text();
+            box->reject();
+        });
+        QVERIFY(!window->close());
+
+        QCOMPARE(shown.mid(0, 2),
+                 (QStringList{u"Arrêter la conversion et fermer le programme ?"_s, u"Morvane"_s}));
+        QCOMPARE(Sorted(shown.mid(2)), (QStringList{u"Non"_s, u"Oui"_s}));
+        QVERIFY(window->isVisible());
+        QCOMPARE(Statuses(*window), QStringList{u"Convertir"_s});
+        FStandIn->OpenGate();
+        QTRY_VERIFY(IsRunOver(*window));
+    }
+
+    // A request to end from outside (a signal, the session's end) closes without asking, once the
+    // programs of the run have ended.
+    void stop_and_close_ends_the_run_first()
+    {
+        FStandIn->SetHangs(u"magick"_s);
+        auto window = Window();
+        int questions = 0;
+        window->SetCloseQuestion([&] {
+            ++questions;
+            return false;
+        });
+        window->show();
+        window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s)});
+        Start(*window).click();
+        QTRY_VERIFY(!FStandIn->Children(u"magick"_s).isEmpty());
+
+        window->StopAndClose();
+        QVERIFY(window->isVisible());
+        QTRY_VERIFY(!window->isVisible());
+        QCOMPARE(questions, 0);
+        QTRY_VERIFY(NoProgramIsLeft());
+        QCOMPARE(PngsBelow(Pics()), QStringList());
+    }
+
+    // Nor does it wait for the answer to a close question on view: the question goes, and the
+    // window closes once the programs have ended.
+    void stop_and_close_does_not_wait_for_the_close_question()
+    {
+        FStandIn->SetHangs(u"magick"_s);
+        auto window = Window();
+        window->show();
+        window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s)});
+        Start(*window).click();
+        QTRY_VERIFY(!FStandIn->Children(u"magick"_s).isEmpty());
+
+        bool asked = false;
+        QTimer::singleShot(0, [&] {
+            asked = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+            window->StopAndClose();
+        });
+        // Should the question stay, a person would answer it at last; the test does so too.
+        bool answeredByHand = false;
+        QTimer answerAtLast;
+        answerAtLast.callOnTimeout([&answeredByHand] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                answeredByHand = true;
+                box->reject();
+            }
+        });
+        answerAtLast.start(20000);
+        window->close();
+        answerAtLast.stop();
+
+        QVERIFY(asked);
+        QVERIFY(!answeredByHand);
+        QTRY_VERIFY(!window->isVisible());
+        QTRY_VERIFY(NoProgramIsLeft());
+        QCOMPARE(PngsBelow(Pics()), QStringList());
     }
 
     void a_window_destroyed_during_a_run_ends_it()
     {
-        FStandIn->SetWaitsForGate(u"magick"_s);
+        FStandIn->SetHangs(u"magick"_s);
+        StoreJobs(1);
         auto window = Window();
         window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"b.jpg"_s)});
         Start(*window).click();
-        QTRY_COMPARE(Statuses(*window), (QStringList{u"Convert"_s, u"Ready"_s}));
+        QTRY_COMPARE(FStandIn->Children(u"magick"_s).size(), 1);
         QVERIFY(IsRunThreadAlive());
 
         window.reset();
-        FStandIn->OpenGate();
         QTRY_VERIFY(!IsRunThreadAlive());
+        QTRY_VERIFY(NoProgramIsLeft());
         QCOMPARE(CalledInputs(), QStringList{u"a.jpg"_s});
+        QCOMPARE(PngsBelow(Pics()), QStringList());
+    }
+
+    // The counts are those of the rows; the chosen folder the outputs went to can be opened.
+    void the_summary_counts_the_rows_data()
+    {
+        QTest::addColumn<bool>("intoChosenFolder");
+        QTest::newRow("into a chosen folder") << true;
+        QTest::newRow("beside the sources") << false;
+    }
+    void the_summary_counts_the_rows()
+    {
+        QFETCH(bool, intoChosenFolder);
+        FStandIn->SetWritesNothing(u"magick"_s, u"bad"_s);
+        auto window = Window();
+        window->show();
+        const QString out = Pic(u"my out"_s);
+        ChosenFolder(*window).setText(out);
+        ChosenFolder(*window).setChecked(intoChosenFolder);
+        window->AddFile({WritePic(u"a.jpg"_s), WritePic(u"bad1.jpg"_s), WritePic(u"c.jpg"_s),
+                         WritePic(u"bad2.jpg"_s), WritePic(u"e.jpg"_s)});
+        auto& summary = Control<QLabel>(*window, u"LblSummary"_s);
+        auto& openFolder = Button(*window, u"BtnOpenFolder"_s);
+        QVERIFY(!summary.isVisible());
+
+        Start(*window).click();
+        QTRY_VERIFY(IsRunOver(*window));
+        const QStringList statuses = Statuses(*window);
+        QCOMPARE(summary.text(), u"%1 converted, %2 failed"_s.arg(statuses.count(u"Success"_s))
+                                     .arg(statuses.count(u"Fail"_s)));
+        QCOMPARE(summary.text(), u"3 converted, 2 failed"_s);
+        QVERIFY(summary.isVisible());
+        QCOMPARE(openFolder.isVisible(), intoChosenFolder);
+        if (intoChosenFolder) {
+            TUrlCatcher catcher;
+            QDesktopServices::setUrlHandler(u"file"_s, &catcher, "Open");
+            openFolder.click();
+            QDesktopServices::unsetUrlHandler(u"file"_s);
+            QCOMPARE(catcher.Opened.size(), 1);
+            QCOMPARE(QDir(catcher.Opened.constFirst().toLocalFile()), QDir(out));
+        }
+
+        // It goes during the next run, and when the rows it counted change.
+        FStandIn->SetWaitsForGate(u"magick"_s);
+        Start(*window).click();
+        QVERIFY(!summary.isVisible() && !openFolder.isVisible());
+        FStandIn->OpenGate();
+        QTRY_VERIFY(IsRunOver(*window));
+        QVERIFY(summary.isVisible());
+        Select(*window, {1});
+        Trigger(*window, u"BtnDelete"_s);
+        QVERIFY(!summary.isVisible() && !openFolder.isVisible());
+    }
+
+    void the_drop_hint_shows_while_the_list_is_empty()
+    {
+        auto window = Window();
+        window->show();
+        const auto& hint = Control<QLabel>(*window, u"LblDropHint"_s);
+        QCOMPARE(hint.text(), u"Drop images or folders here"_s);
+        QVERIFY(hint.isVisible());
+
+        Drop(*window, {WritePic(u"a.jpg"_s)});
+        QVERIFY(!hint.isVisible());
+        Trigger(*window, u"BtnDeleteAll"_s);
+        QVERIFY(hint.isVisible());
+        window->AddFile({WritePic(u"b.jpg"_s), WritePic(u"c.jpg"_s)});
+        QVERIFY(!hint.isVisible());
+        Select(*window, {0, 1});
+        Trigger(*window, u"BtnDelete"_s);
+        QVERIFY(hint.isVisible());
     }
 
     void pressing_start_with_an_empty_list_changes_nothing_data()
@@ -330,7 +730,7 @@ private Q_SLOTS:
         window->AddFile({WritePic(u"in/a.jpg"_s)});
 
         Start(*window).click();
-        QTRY_VERIFY(Start(*window).isEnabled());
+        QTRY_VERIFY(IsRunOver(*window));
         QCOMPARE(Statuses(*window), QStringList{u"Success"_s});
         QVERIFY(QFile::exists(QDir(Pic(folder)).filePath(u"a.png"_s)));
     }
@@ -358,6 +758,7 @@ private Q_SLOTS:
 
     void automatic_mode_converts_in_reverse_order_beside_the_sources()
     {
+        StoreJobs(1);
         TConfig(SettingsPath).WriteInteger(u"save"_s, 2);
         TConfig(SettingsPath).WriteString(u"savepath"_s, Pic(u"chosen"_s));
         const QString a = WritePic(u"one/a.jpg"_s);

@@ -1,7 +1,9 @@
 #include "StandIn.h"
 #include "TestHome.h"
+#include "UrlCatcher.h"
 #include "WindowControls.h"
 #include "base/MorvaneBuild.h"
+#include "batch/JobPool.h"
 #include "config/Config.h"
 #include "controls/SpinEdit.h"
 #include "desktop/FolderDialog.h"
@@ -36,8 +38,8 @@ namespace {
 const QString SettingsPath = u"Dovrelan\\Morvane"_s;
 const QStringList NoArguments = {u"morvane"_s};
 const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
-const QStringList OptionNames = {u"format"_s,   u"savepath"_s, u"save"_s,
-                                 u"resize_w"_s, u"width"_s,    u"quality"_s};
+const QStringList OptionNames = {u"format"_s, u"savepath"_s, u"save"_s, u"resize_w"_s,
+                                 u"width"_s,  u"quality"_s,  u"jobs"_s};
 
 void Store(const QVariantMap& values)
 {
@@ -135,18 +137,6 @@ QString DesktopMorvane()
         QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + u"/Morvane"_s);
 }
 
-// Receives the URLs that the window hands to the desktop.
-class TUrlCatcher : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> Opened;
-
-public Q_SLOTS:
-    void Open(const QUrl& url) { Opened.append(url); }
-};
-
 } // namespace
 
 class TFrmMorvaneTest : public QObject
@@ -188,6 +178,7 @@ private Q_SLOTS:
         QVERIFY(!SpinEdit(window, u"EditWidth"_s).isEnabled());
         QCOMPARE(SpinEdit(window, u"EditWidth"_s).Value(), 540);
         QCOMPARE(SpinEdit(window, u"EditQuality"_s).Value(), 75);
+        QCOMPARE(SpinEdit(window, u"EditJobs"_s).Value(), DefaultJobCount());
         QCOMPARE(ShownCard(window), 0);
         QVERIFY(Control<QAbstractButton>(window, u"BtnHome"_s).isChecked());
         QVERIFY(Control(window, u"Indicator"_s).isHidden());
@@ -289,16 +280,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("format");
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("savePath");
+        QTest::addColumn<QString>("checkedPath");
 
-        QTest::newRow("format as number")
-            << QVariantMap{{u"format"_s, 7}, {u"width"_s, 900}} << QString() << 540 << QString();
+        QTest::newRow("format as number") << QVariantMap{{u"format"_s, 7}, {u"width"_s, 900}}
+                                          << QString() << 540 << QString() << QString();
         QTest::newRow("resize_w as text")
             << QVariantMap{{u"resize_w"_s, u"yes"_s}, {u"width"_s, 900}} << u"JPG"_s << 540
-            << DesktopMorvane();
+            << DesktopMorvane() << QString();
         QTest::newRow("quality as text") << QVariantMap{{u"quality"_s, u"80"_s}, {u"width"_s, 900}}
-                                         << u"JPG"_s << 900 << DesktopMorvane();
+                                         << u"JPG"_s << 900 << DesktopMorvane() << QString();
         QTest::newRow("save as text") << QVariantMap{{u"save"_s, u"2"_s}, {u"width"_s, 900}}
-                                      << u"JPG"_s << 900 << DesktopMorvane();
+                                      << u"JPG"_s << 900 << DesktopMorvane() << QString();
+        QTest::newRow("jobs as text")
+            << QVariantMap{{u"jobs"_s, u"1"_s}, {u"width"_s, 900}, {u"save"_s, 2}} << u"JPG"_s
+            << 900 << DesktopMorvane() << u"ChkPath_2"_s;
     }
     void wrongTypedValueEndsLoading()
     {
@@ -306,6 +301,7 @@ private Q_SLOTS:
         QFETCH(QString, format);
         QFETCH(int, width);
         QFETCH(QString, savePath);
+        QFETCH(QString, checkedPath);
         Store(stored);
         const QString wrongName = stored.firstKey();
         const QString message = u"Invalid data type for '%1'"_s.arg(wrongName);
@@ -318,7 +314,8 @@ private Q_SLOTS:
         QCOMPARE(ChosenFolderButton(window).text(), savePath);
         QCOMPARE(SpinEdit(window, u"EditWidth"_s).Value(), width);
         QCOMPARE(SpinEdit(window, u"EditQuality"_s).Value(), 75);
-        QCOMPARE(CheckedPath(window), QString());
+        QCOMPARE(SpinEdit(window, u"EditJobs"_s).Value(), DefaultJobCount());
+        QCOMPARE(CheckedPath(window), checkedPath);
         QCOMPARE(CheckedFormat(window), QString());
         QVERIFY(!TakesDrops(window));
         QCOMPARE(StartButton(window).text(), u"Convert to PNG"_s);
@@ -650,7 +647,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("duringRun");
         QTest::newRow("idle") << false;
-        QTest::newRow("during a run") << true;
+        QTest::newRow("during a run, answered no") << true;
     }
     void closing()
     {
@@ -658,6 +655,11 @@ private Q_SLOTS:
         TStandIn standIn;
         standIn.SetWaitsForGate(u"magick"_s);
         TFrmMorvane window(NoArguments, TFrmMorvaneSetup{standIn.Folder(), {}});
+        int questions = 0;
+        window.SetCloseQuestion([&questions] {
+            ++questions;
+            return false;
+        });
         window.AddFile({WriteJpeg(u"a.jpg"_s), WriteJpeg(u"b.jpg"_s)});
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -668,10 +670,60 @@ private Q_SLOTS:
 
         QCOMPARE(window.close(), !duringRun);
 
+        QCOMPARE(questions, duringRun ? 1 : 0);
         QCOMPARE(window.isVisible(), duringRun);
         QCOMPARE(FileRows(window).rowCount(), duringRun ? 2 : 0);
         standIn.OpenGate();
-        QTRY_VERIFY(StartButton(window).isEnabled());
+        QTRY_VERIFY(IsRunOver(window));
+    }
+
+    // Nothing stored, or 0, shows one job per core and stores nothing; a stored number is brought
+    // into 1 to the number of cores.
+    void jobsOption_data()
+    {
+        QTest::addColumn<QVariantMap>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QVariant>("storedAfter");
+
+        const int cores = DefaultJobCount();
+        QTest::newRow("nothing stored") << QVariantMap() << cores << QVariant();
+        QTest::newRow("0") << QVariantMap{{u"jobs"_s, 0}} << cores << QVariant(0);
+        QTest::newRow("1") << QVariantMap{{u"jobs"_s, 1}} << 1 << QVariant(1);
+        QTest::newRow("negative") << QVariantMap{{u"jobs"_s, -4}} << cores << QVariant(-4);
+        QTest::newRow("above the cores")
+            << QVariantMap{{u"jobs"_s, cores + 3}} << cores << QVariant(cores + 3);
+    }
+    void jobsOption()
+    {
+        QFETCH(QVariantMap, stored);
+        QFETCH(int, shown);
+        QFETCH(QVariant, storedAfter);
+        Store(stored);
+
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
+
+        TSpinEdit& jobs = SpinEdit(window, u"EditJobs"_s);
+        QCOMPARE(jobs.Value(), shown);
+        QCOMPARE(jobs.text(), QString::number(shown));
+        QCOMPARE(Stored(u"jobs"_s, 0), storedAfter);
+        QCOMPARE(Control<QLabel>(window, u"LblJobs"_s).text(), u"Parallel"_s);
+    }
+
+    void jobsOptionIsStoredWhenChanged()
+    {
+        if (DefaultJobCount() < 2)
+            QSKIP("One core leaves one choice.");
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
+        TSpinEdit& jobs = SpinEdit(window, u"EditJobs"_s);
+
+        jobs.stepBy(-1);
+        QCOMPARE(Stored(u"jobs"_s, 0), QVariant(DefaultJobCount() - 1));
+        TFrmMorvane reopened(NoArguments, TFrmMorvaneSetup{});
+        QCOMPARE(SpinEdit(reopened, u"EditJobs"_s).Value(), DefaultJobCount() - 1);
+
+        jobs.stepBy(5);
+        QCOMPARE(jobs.Value(), DefaultJobCount());
+        QCOMPARE(Stored(u"jobs"_s, 0), QVariant(DefaultJobCount()));
     }
 
     void windowTexts_data()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/Converter.h"
+#include "convert/StopToken.h"
 #include "input/FileInfo.h"
 
 #include <QList>
@@ -8,20 +9,45 @@
 
 #include <functional>
 
+// How the conversion of one input ended.
+enum class TJobEnd
+{
+    Converted,
+    Failed,
+    // Not converted because a stop was asked for; nothing is under its output name.
+    Stopped
+};
+
+// What a pool tells while it runs, about each input whose conversion it begins. Called on the
+// worker thread that converts the input, from several threads at once; Started in input order, as
+// the inputs are handed out, so that no input is handed out meanwhile: keep them quick.
+struct TJobEvents
+{
+    std::function<void(qsizetype index)> Started;
+    std::function<void(qsizetype index, const TConvertResult& result, TJobEnd end)> Finished;
+};
+
+// The number of conversions at once when nobody chose one: one per processor core.
+int DefaultJobCount();
+
 // Converts a batch of listed files on a number of worker threads, each file with a converter of
-// its own; the pages of a PDF are shared out among the workers too. Results come back in input
-// order whatever order they finish in. When more than one job runs, each outside program is asked
-// to use a single thread, so the jobs do not compete for the cores. Run and its callbacks stay on
-// the calling thread.
+// its own; the pages of a PDF are shared out among the workers too. Files start in input order;
+// files whose outputs could claim the same names start only when the one before them has ended,
+// so the outputs are those of a one-job run. Results come back in input order whatever order they
+// finish in. When more than one job runs, each outside program is asked to use a single thread,
+// so the jobs do not compete for the cores. Run and its handlers stay on the calling thread.
 class TJobPool
 {
 public:
     using TResultHandler = std::function<void(qsizetype index, const TConvertResult& result)>;
     using TProgressHandler = std::function<void(qsizetype done)>;
 
-    TJobPool(TConvertTools tools, TConvertOptions options, int jobs);
+    // `stop` is the token Stop() sets; whoever holds a copy may stop the pool as well.
+    TJobPool(TConvertTools tools, TConvertOptions options, int jobs, TStopToken stop = {});
     ~TJobPool();
 
+    // Before Run.
+    void SetEvents(TJobEvents events);
     // onResult gets each input's result as soon as it and all inputs before it are done; onProgress
     // the number done, whenever it grows. Returns when every input is done. The workers read a
     // copy of inputs of their own, whatever the caller does with its list meanwhile.
@@ -33,7 +59,10 @@ public:
     void Stop();
 
 private:
-    TConvertResult Convert(const TFileInfo& input);
+    bool Begin(qsizetype index);
+    TConvertResult Convert(qsizetype index, const TFileInfo& input);
+    TConvertResult ConvertOrFail(const TFileInfo& input);
+    TJobEnd EndOf(const TConvertResult& result) const;
     QList<TConvertResult> RunPages(qsizetype count,
                                    const std::function<TConvertResult(qsizetype)>& convertPage);
 
@@ -42,5 +71,6 @@ private:
     int FJobs;
     // Made before any worker starts, so that Stop only stores into it.
     const TStopToken FStop;
+    TJobEvents FEvents;
     QThreadPool FPool;
 };

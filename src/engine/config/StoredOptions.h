@@ -14,7 +14,9 @@ enum class TOption
     ResizeWidth,
     Width,
     Quality,
-    Save
+    Save,
+    // Files converted at once; 0 for one per processor core.
+    Jobs
 };
 
 // Reads every option from one store, in the table's order, and hands each to `apply` at once;

@@ -1,9 +1,9 @@
 #include "cli/CliOptions.h"
 
 #include "base/Version.h"
+#include "batch/JobPool.h"
 
 #include <QCommandLineParser>
-#include <QThread>
 
 #include <limits>
 #include <optional>
@@ -134,7 +134,7 @@ private:
     QCommandLineOption FJobs{{u"j"_s, u"jobs"_s},
                              u"Conversions at once; by default one per processor core."_s,
                              u"N"_s,
-                             QString::number(QThread::idealThreadCount())};
+                             QString::number(DefaultJobCount())};
     QCommandLineOption FTimeLimit{{u"time-limit"_s},
                                   u"End an outside program still running after SECONDS (default "
                                   "900); its file fails."_s,

@@ -2,6 +2,7 @@
 #include "i18n/Translate.h"
 #include "morvane/DisplayCheck.h"
 #include "morvane/ProgramArguments.h"
+#include "morvane/StopSignals.h"
 #include "theme/DovrelanButtonStyles.h"
 #include "window/FrmMorvane.h"
 
@@ -22,7 +23,8 @@ int main(int argc, char* argv[])
     // Ties the window to its menu entry where the desktop asks (Wayland's app id).
     QGuiApplication::setDesktopFileName(QString::fromUtf8(MorvaneBuild::AppId));
     TFrmMorvane window(arguments);
+    CloseOnStopSignals(window, [&window] { window.StopAndClose(); });
     window.show();
     application.exec();
-    return 0;
+    return EndAsStopSignalled(0);
 }

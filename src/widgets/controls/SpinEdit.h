@@ -32,7 +32,7 @@ protected:
 private:
     // QSpinBox rewrites its text with the editor's signals blocked, so changes are noticed here.
     void NoteText();
-    bool IsBounded() const { return FMinValue != FMaxValue; }
+    bool IsBounded() const { return FMinValue != 0 || FMaxValue != 0; }
     int Bound(int value) const;
 
     int FMinValue = 0;

@@ -1,17 +1,20 @@
 #include "window/ConversionRun.h"
 
-#include "convert/Converter.h"
+#include "window/FileListModel.h"
 #include "window/RunHost.h"
 
 #include <QThread>
 
-#include <exception>
-
 using namespace Qt::StringLiterals;
 
-TConversionRun* TConversionRun::Start(TRunHost& host, const QString& toolFolder)
+TConversionRun* TConversionRun::Start(TRunHost& host, const TRunSetup& setup)
 {
-    auto* run = new TConversionRun(host, toolFolder, host.Rows().rowCount());
+    const TFileListModel& rows = host.Rows();
+    QList<TFileInfo> inputs;
+    inputs.reserve(rows.rowCount());
+    for (int row = 0; row < rows.rowCount(); ++row)
+        inputs.append(rows.Info(row));
+    auto* run = new TConversionRun(host, setup, std::move(inputs));
     QThread* worker = QThread::create([run] { run->Work(); });
     worker->setObjectName(u"ConversionRun"_s);
     connect(worker, &QThread::finished, run, &QObject::deleteLater);
@@ -20,29 +23,35 @@ TConversionRun* TConversionRun::Start(TRunHost& host, const QString& toolFolder)
     return run;
 }
 
-TConversionRun::TConversionRun(TRunHost& host, QString toolFolder, int rowCount)
-    : FHost(&host), FToolFolder(std::move(toolFolder)), FRowCount(rowCount)
+TConversionRun::TConversionRun(TRunHost& host, TRunSetup setup, QList<TFileInfo> inputs)
+    : FHost(&host), FSetup(std::move(setup)), FInputs(std::move(inputs))
 {}
+
+void TConversionRun::Stop()
+{
+    FStop.RequestStop();
+}
 
 void TConversionRun::Detach()
 {
     FHost = nullptr;
+    Stop();
 }
 
 void TConversionRun::Work()
 {
-    FTools =
-        FToolFolder.isEmpty() ? TConvertTools::Installed() : TConvertTools::InFolder(FToolFolder);
-    for (I = 0; I < FRowCount; ++I) {
-        if (!OnMainThread([this] { RowStep(); }))
-            return;
-        if (Stat != TRowStatus::Ready)
-            continue;
-        if (!OnMainThread([this] { ConvertingStep(); }))
-            return;
-        Convert();
-        if (!OnMainThread([this] { ResultStep(); }))
-            return;
+    // Finding the programs may start them, so it is done here rather than on the main thread.
+    const TConvertTools tools = FSetup.ToolFolder.isEmpty()
+                                    ? TConvertTools::Installed()
+                                    : TConvertTools::InFolder(FSetup.ToolFolder);
+    {
+        TJobPool pool(tools, FSetup.Options, FSetup.Jobs, FStop);
+        pool.SetEvents({[this](qsizetype row) { OnMainThread([this, row] { StartedStep(row); }); },
+                        [this](qsizetype row, const TConvertResult& result, TJobEnd end) {
+                            OnMainThread([&] { FinishedStep(row, result, end); });
+                        }});
+        pool.Run(
+            FInputs, [](qsizetype, const TConvertResult&) {}, [](qsizetype) {});
     }
     OnMainThread([this] { Q_EMIT Finished(); });
 }
@@ -64,46 +73,23 @@ bool TConversionRun::OnMainThread(const std::function<void()>& step)
     return hostIsThere;
 }
 
-void TConversionRun::RowStep()
+void TConversionRun::StartedStep(qsizetype row)
 {
-    const TFileListModel& rows = FHost->Rows();
-    FHasRow = I < rows.rowCount();
-    if (FHasRow) {
-        Info = rows.Info(I);
-        Stat = rows.Status(I);
-    } else {
-        Stat = TRowStatus::Failed;
-    }
-    FHost->ShowProgress(I);
+    FHost->Rows().SetStatus(int(row), TRowStatus::Converting);
 }
 
-void TConversionRun::ConvertingStep()
+void TConversionRun::FinishedStep(qsizetype row, const TConvertResult& result, TJobEnd end)
 {
-    FHost->Rows().SetStatus(I, TRowStatus::Converting);
-    FOptions = FHost->OptionsForNextFile();
-}
-
-void TConversionRun::ResultStep()
-{
-    if (!FHasRow)
+    switch (end) {
+    case TJobEnd::Stopped:
+        FHost->Rows().SetStatus(int(row), TRowStatus::Ready);
         return;
-    FHost->Rows().SetStatus(I, Succ ? TRowStatus::Succeeded : TRowStatus::Failed,
-                            Succ ? QString() : FReason);
-}
-
-// Any error inside the engine fails this row only; the run goes on.
-void TConversionRun::Convert()
-{
-    try {
-        const TConvertResult result =
-            TConverter(FTools, FOptions).ConvertFile(Info.FileName, Info.Format);
-        Succ = result.Succeeded;
-        FReason = result.Reason;
-    } catch (const std::exception& error) {
-        Succ = false;
-        FReason = QString::fromLocal8Bit(error.what());
-    } catch (...) {
-        Succ = false;
-        FReason = u"the conversion stopped with an error"_s;
+    case TJobEnd::Converted:
+        FHost->Rows().SetStatus(int(row), TRowStatus::Succeeded);
+        break;
+    case TJobEnd::Failed:
+        FHost->Rows().SetStatus(int(row), TRowStatus::Failed, result.Reason);
+        break;
     }
+    FHost->ShowProgress(++FFinishedRows);
 }

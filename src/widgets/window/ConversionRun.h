@@ -1,10 +1,11 @@
 #pragma once
 
+#include "batch/JobPool.h"
 #include "convert/ConvertOptions.h"
-#include "convert/ConvertTools.h"
+#include "convert/StopToken.h"
 #include "input/FileInfo.h"
-#include "window/FileListModel.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -12,51 +13,55 @@
 
 class TRunHost;
 
-// One conversion run over the host's rows: a worker thread converts the Ready rows from first to
-// last and hands each step that reads or writes the host to the main thread, waiting for it.
-// Finished is emitted on the main thread after the last row. A host that goes away first calls
-// Detach(); the run then converts nothing more and ends without Finished. Created on the main
-// thread by Start; it frees itself when its worker ends.
+// What a run converts with, read from the window when it starts.
+struct TRunSetup
+{
+    // Holds the outside programs; empty finds the installed ones.
+    QString ToolFolder;
+    TConvertOptions Options;
+    // Files converted at once.
+    int Jobs = 1;
+};
+
+// One conversion run over the host's rows: a worker thread hands them, in list order, to a job
+// pool that converts several at once, and each row's start and end is shown on the main thread
+// while the pool's worker waits. Finished is emitted on the main thread once the pool has ended,
+// with every program it started. A stopped run ends the programs under way; their rows, and the
+// rows not begun, are Ready again. A host that goes away first calls Detach(); the run then stops
+// and ends without Finished. Created on the main thread by Start; it frees itself when its worker
+// ends.
 class TConversionRun : public QObject
 {
     Q_OBJECT
 
 public:
-    // `toolFolder` holds the outside programs; empty finds the installed ones. Each step of the
-    // worker waits for the main thread's event loop, so the caller may connect to Finished after
-    // Start has returned.
-    static TConversionRun* Start(TRunHost& host, const QString& toolFolder);
+    // Converts every row of the host. Each step waits for the main thread's event loop, so the
+    // caller may connect to Finished after Start has returned.
+    static TConversionRun* Start(TRunHost& host, const TRunSetup& setup);
 
-    // The host is gone: no step touches it again. Main thread.
+    // Ends the programs under way and starts no more; Finished follows once they have ended.
+    // Main thread.
+    void Stop();
+    // The host is gone: no step touches it again, and the run stops. Main thread.
     void Detach();
 
 Q_SIGNALS:
     void Finished();
 
 private:
-    TConversionRun(TRunHost& host, QString toolFolder, int rowCount);
+    TConversionRun(TRunHost& host, TRunSetup setup, QList<TFileInfo> inputs);
 
     void Work();
     // Runs `step` on the main thread and waits; false, without running it, once the host is gone.
     bool OnMainThread(const std::function<void()>& step);
-    void RowStep();
-    void ConvertingStep();
-    void ResultStep();
-    void Convert();
+    void StartedStep(qsizetype row);
+    void FinishedStep(qsizetype row, const TConvertResult& result, TJobEnd end);
 
     // Main thread only.
     TRunHost* FHost;
-    const QString FToolFolder;
-    const int FRowCount;
-    // Found on the worker: finding them may start programs.
-    TConvertTools FTools;
+    int FFinishedRows = 0;
 
-    // The current row: written by the steps and the conversion, one side at a time.
-    int I = 0;
-    bool FHasRow = false;
-    TFileInfo Info;
-    TRowStatus Stat = TRowStatus::Failed;
-    TConvertOptions FOptions;
-    bool Succ = false;
-    QString FReason;
+    const TRunSetup FSetup;
+    const QList<TFileInfo> FInputs;
+    const TStopToken FStop;
 };

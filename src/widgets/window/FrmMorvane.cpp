@@ -5,6 +5,7 @@
 #include "config/Config.h"
 #include "controls/LogoImage.h"
 #include "desktop/ShellOpen.h"
+#include "i18n/Translate.h"
 #include "notice/UpdateCheck.h"
 #include "theme/StyledToolBar.h"
 #include "theme/ThemeHelper.h"
@@ -16,9 +17,14 @@
 #include <QCloseEvent>
 #include <QDebug>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
+#if QT_CONFIG(sessionmanager)
+#include <QSessionManager>
+#endif
 #include <QStackedWidget>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -50,6 +56,22 @@ QStringList FilesToList(const QStringList& arguments)
         return {};
     return arguments.mid(1);
 }
+
+const QString CloseQuestionName = u"MsgCloseQuestion"_s;
+
+// Closing the box by any other way counts as no.
+bool AskToStopAndClose(QWidget* window)
+{
+    QMessageBox box(QMessageBox::Question, window->windowTitle(),
+                    TranslateText(u"변환을 중지하고 프로그램을 닫을까요?"_s),
+                    QMessageBox::Yes | QMessageBox::No, window);
+    box.setObjectName(CloseQuestionName);
+    box.button(QMessageBox::Yes)->setText(TranslateText(u"예"_s));
+    box.button(QMessageBox::No)->setText(TranslateText(u"아니요"_s));
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
 } // namespace
 
 TFrmMorvaneSetup TFrmMorvaneSetup::Installed()
@@ -62,7 +84,7 @@ TFrmMorvane::TFrmMorvane(const QStringList& arguments, const TFrmMorvaneSetup& s
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      FUpdateUrl(setup.UpdateUrl)
+      FUpdateUrl(setup.UpdateUrl), FCloseQuestion([this] { return AskToStopAndClose(this); })
 {
     setObjectName(u"FrmMorvane"_s);
     setWindowTitle(u"Morvane"_s);
@@ -80,6 +102,7 @@ TFrmMorvane::TFrmMorvane(const QStringList& arguments, const TFrmMorvaneSetup& s
     CreatePages(setup.ToolFolder);
     CreateLayout();
     ConnectPages();
+    FollowSessionEnd();
     CenterOnScreen();
     FormCreate(arguments);
 }
@@ -89,6 +112,11 @@ TFrmMorvane::~TFrmMorvane() = default;
 void TFrmMorvane::SetFolderChooser(TSettingsPage::TFolderChooser chooser)
 {
     FSettings->SetFolderChooser(std::move(chooser));
+}
+
+void TFrmMorvane::SetCloseQuestion(TCloseQuestion question)
+{
+    FCloseQuestion = std::move(question);
 }
 
 void TFrmMorvane::CreateHeader()
@@ -127,7 +155,8 @@ void TFrmMorvane::CreatePages(const QString& toolFolder)
     PnlMain = new QStackedWidget(this);
     PnlMain->setObjectName(u"PnlMain"_s);
     FHome = new THomePage(
-        toolFolder, [this] { return FSettings->ConvertOptions(); }, PnlMain);
+        toolFolder, [this] { return FSettings->ConvertOptions(); },
+        [this] { return FSettings->Jobs(); }, PnlMain);
     FSettings = new TSettingsPage(PnlMain);
     PnlMain->addWidget(FHome);
     PnlMain->addWidget(FSettings);
@@ -163,6 +192,26 @@ void TFrmMorvane::ConnectPages()
     connect(FHome, &THomePage::FormatChosen, FSettings, &TSettingsPage::ChooseFormat);
     connect(FHome, &THomePage::CloseRequested, this, &QWidget::close);
     connect(FSettings, &TSettingsPage::FormatChanged, FHome, &THomePage::ShowFormat);
+}
+
+// Qt leaves the windows to the program when the session ends: it is a close like any other,
+// asked about only when the session lets the program ask.
+void TFrmMorvane::FollowSessionEnd()
+{
+#if QT_CONFIG(sessionmanager)
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        if (!IsRunGoing(FHome->State()))
+            return;
+        if (!manager.allowsInteraction()) {
+            StopAndClose();
+            return;
+        }
+        close();
+        if (!FClosesAfterRun)
+            manager.cancel();
+        manager.release();
+    });
+#endif
 }
 
 void TFrmMorvane::CenterOnScreen()
@@ -220,9 +269,42 @@ void TFrmMorvane::StartInteractiveMode(const QStringList& files)
         0, this);
 }
 
-bool TFrmMorvane::FormCloseQuery() const
+bool TFrmMorvane::FormCloseQuery()
 {
-    return FHome->State() != TWindowState::Running;
+    if (!IsRunGoing(FHome->State()))
+        return true;
+    if (FClosesAfterRun || FIsAskingToClose || !AskToStopForClose())
+        return false;
+    // The run may have ended while the question was on view.
+    if (!IsRunGoing(FHome->State()))
+        return true;
+    StopAndClose();
+    return false;
+}
+
+bool TFrmMorvane::AskToStopForClose()
+{
+    FIsAskingToClose = true;
+    const bool stops = FCloseQuestion();
+    FIsAskingToClose = false;
+    return stops || FClosesAfterRun;
+}
+
+void TFrmMorvane::StopAndClose()
+{
+    // The close that asked goes on as after a yes once its question is gone.
+    if (FIsAskingToClose) {
+        FClosesAfterRun = true;
+        if (auto* question = findChild<QMessageBox*>(CloseQuestionName))
+            question->reject();
+        return;
+    }
+    if (!IsRunGoing(FHome->State())) {
+        close();
+        return;
+    }
+    FClosesAfterRun = true;
+    FHome->StopRun();
 }
 
 void TFrmMorvane::FormClose()
@@ -256,18 +338,22 @@ void TFrmMorvane::ImgLogoClick()
     ShellOpen(ProductPageUrl());
 }
 
-// During a run the header is locked and the bar shows which row is being handled; after an
-// automatic run the options stay out of reach.
+// During a run the header is locked and the bar counts the finished rows; after an automatic run
+// the options stay out of reach. A close that waited for the run comes once it has ended, after
+// the page is done with its end.
 void TFrmMorvane::ShowState(TWindowState state)
 {
-    const bool isRunning = state == TWindowState::Running;
-    if (isRunning) {
+    const bool isRunGoing = IsRunGoing(state);
+    if (isRunGoing) {
         ProgressBar->setMaximum(FHome->Rows().rowCount());
         ProgressBar->show();
     } else {
         ProgressBar->hide();
         ProgressBar->setValue(0);
     }
-    BtnHome->setEnabled(!isRunning);
+    BtnHome->setEnabled(!isRunGoing);
     BtnConfig->setEnabled(state == TWindowState::Idle);
+    if (FClosesAfterRun && !isRunGoing && !FIsAskingToClose)
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
 }

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 class QAbstractButton;
 class QProgressBar;
 class QStackedWidget;
@@ -25,8 +27,10 @@ struct TFrmMorvaneSetup
 };
 
 // The program's one window: a header whose buttons switch between the home page and the options
-// page, and a progress bar shown during a run. It runs the start-up order, refuses to close while
-// a run is in progress, and wires the pages together; the pages do the rest. Main thread.
+// page, and a progress bar shown during a run. It runs the start-up order and wires the pages
+// together; the pages do the rest. A close during a run asks whether to stop it: on yes the run
+// is stopped and the window closes once the programs have ended, never waiting for them. Main
+// thread.
 class TFrmMorvane : public QWidget
 {
     Q_OBJECT
@@ -39,8 +43,17 @@ public:
                          QWidget* parent = nullptr);
     ~TFrmMorvane() override;
 
+    // Asks whether to stop the run under way and close; true for yes.
+    using TCloseQuestion = std::function<bool()>;
+
     // In place of the desktop's folder dialog.
     void SetFolderChooser(TSettingsPage::TFolderChooser chooser);
+    // In place of the message box that asks before a close during a run.
+    void SetCloseQuestion(TCloseQuestion question);
+    // Closes without asking, and takes away a close question on view: a run under way is stopped
+    // first and the window closes once its programs have ended. For requests to end the program
+    // that come from outside.
+    void StopAndClose();
     // Lists the paths in order, unless a conversion run is in progress.
     void AddFile(const QStringList& paths);
 
@@ -58,7 +71,10 @@ private:
     void FormCreate(const QStringList& arguments);
     void StartAutoMode(const QStringList& arguments);
     void StartInteractiveMode(const QStringList& files);
-    bool FormCloseQuery() const;
+    void FollowSessionEnd();
+    bool FormCloseQuery();
+    // True when the run under way is to be stopped and the window closed.
+    bool AskToStopForClose();
     void FormClose();
     void ShowCard(QAbstractButton* headerButton, QWidget* card);
     void ImgLogoClick();
@@ -76,4 +92,8 @@ private:
     QProgressBar* ProgressBar = nullptr;
 
     const QString FUpdateUrl;
+    TCloseQuestion FCloseQuestion;
+    bool FIsAskingToClose = false;
+    // A close waits for the run to end.
+    bool FClosesAfterRun = false;
 };

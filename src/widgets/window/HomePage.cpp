@@ -1,6 +1,7 @@
 #include "window/HomePage.h"
 
 #include "controls/ActivityIndicator.h"
+#include "desktop/ShellOpen.h"
 #include "drop/DragFile.h"
 #include "i18n/Translate.h"
 #include "input/FileList.h"
@@ -14,8 +15,10 @@
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -24,6 +27,10 @@ using namespace Qt::StringLiterals;
 namespace {
 constexpr int StartCaptionPadding = 4;
 constexpr int SmallestCaptionPixels = 8;
+constexpr int StartPanelSpacing = 6;
+constexpr int BesideStartTopMargin = 3;
+// The accent colour of the window's theme.
+const QColor LinkColor(0x3D, 0x84, 0xDD);
 
 QAction* CreateMenuItem(QMenu* menu, const QString& name, const QString& caption)
 {
@@ -50,11 +57,13 @@ private:
 };
 } // namespace
 
-THomePage::THomePage(QString toolFolder, TOptionsSource options, QWidget* parent)
-    : QWidget(parent), FToolFolder(std::move(toolFolder)), FReadOptions(std::move(options))
+THomePage::THomePage(QString toolFolder, TOptionsSource options, TJobsSource jobs, QWidget* parent)
+    : QWidget(parent), FToolFolder(std::move(toolFolder)), FReadOptions(std::move(options)),
+      FReadJobs(std::move(jobs))
 {
     setObjectName(u"PnlHome"_s);
     CreateFileList();
+    CreateDropHint();
     CreateStartPanel();
     CreateMenus();
     ConnectHandlers();
@@ -95,6 +104,22 @@ void THomePage::CreateFileList()
     ListFile->setColumnWidth(TFileListModel::ColumnStatus, 60);
 }
 
+// Lies in the middle of the empty list; drops and clicks pass through to the list.
+void THomePage::CreateDropHint()
+{
+    QWidget* viewport = ListFile->viewport();
+    LblDropHint = new QLabel(u"여기에 이미지나 폴더를 끌어다 놓으세요"_s, viewport);
+    LblDropHint->setObjectName(u"LblDropHint"_s);
+    LblDropHint->setAlignment(Qt::AlignCenter);
+    LblDropHint->setWordWrap(true);
+    LblDropHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette faint = LblDropHint->palette();
+    faint.setColor(QPalette::WindowText, faint.color(QPalette::Disabled, QPalette::WindowText));
+    LblDropHint->setPalette(faint);
+    auto* hintBox = new QVBoxLayout(viewport);
+    hintBox->addWidget(LblDropHint);
+}
+
 void THomePage::CreateStartPanel()
 {
     PnlMenu = new QWidget(this);
@@ -107,15 +132,40 @@ void THomePage::CreateStartPanel()
     BtnStart->setObjectName(u"BtnStart"_s);
     BtnStart->setContextMenuPolicy(Qt::CustomContextMenu);
     BtnStart->setGeometry(0, 8, 120, 35);
-    Indicator = new TActivityIndicator(PnlStart);
+    // Beside the start button, whose caption stays readable during a run.
+    Indicator = new TActivityIndicator(PnlMenu);
     Indicator->setObjectName(u"Indicator"_s);
-    Indicator->move(49, 13);
-    Indicator->raise();
     Indicator->hide();
+    LblSummary = new QLabel(PnlMenu);
+    LblSummary->setObjectName(u"LblSummary"_s);
+    LblSummary->hide();
+    auto* openFolder = new QToolButton(PnlMenu);
+    openFolder->setObjectName(u"BtnOpenFolder"_s);
+    openFolder->setText(u"폴더 열기"_s);
+    // Looks like a link: it takes the user elsewhere.
+    openFolder->setAutoRaise(true);
+    openFolder->setCursor(Qt::PointingHandCursor);
+    QPalette link = openFolder->palette();
+    link.setColor(QPalette::ButtonText, LinkColor);
+    openFolder->setPalette(link);
+    QFont underlined = openFolder->font();
+    underlined.setUnderline(true);
+    openFolder->setFont(underlined);
+    openFolder->hide();
+    BtnOpenFolder = openFolder;
 
+    // Level with the middle of the start button, which sits low in its panel.
+    auto* besideStartBox = new QHBoxLayout;
+    besideStartBox->setContentsMargins(0, BesideStartTopMargin, 0, 0);
+    besideStartBox->setSpacing(StartPanelSpacing);
+    besideStartBox->addWidget(LblSummary);
+    besideStartBox->addWidget(BtnOpenFolder);
+    besideStartBox->addWidget(Indicator);
     auto* menuBox = new QHBoxLayout(PnlMenu);
     menuBox->setContentsMargins(1, 1, 1, 1);
+    menuBox->setSpacing(StartPanelSpacing);
     menuBox->addStretch(1);
+    menuBox->addLayout(besideStartBox);
     menuBox->addWidget(PnlStart);
 }
 
@@ -140,9 +190,16 @@ void THomePage::ConnectHandlers()
 {
     connect(ListFile, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& place) { PopList->popup(ListFile->mapToGlobal(place)); });
-    connect(BtnStart, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& place) { PopSave->popup(BtnStart->mapToGlobal(place)); });
+    // The options stay as they are while a run uses them.
+    connect(BtnStart, &QWidget::customContextMenuRequested, this, [this](const QPoint& place) {
+        if (FState == TWindowState::Idle)
+            PopSave->popup(BtnStart->mapToGlobal(place));
+    });
     connect(BtnStart, &QAbstractButton::clicked, this, &THomePage::BtnStartClick);
+    connect(BtnOpenFolder, &QAbstractButton::clicked, this, &THomePage::BtnOpenFolderClick);
+    connect(FFiles, &QAbstractItemModel::rowsInserted, this, &THomePage::ListChanged);
+    connect(FFiles, &QAbstractItemModel::rowsRemoved, this, &THomePage::ListChanged);
+    connect(FFiles, &QAbstractItemModel::modelReset, this, &THomePage::ListChanged);
 }
 
 void THomePage::SetRunMode(TRunMode mode)
@@ -152,7 +209,7 @@ void THomePage::SetRunMode(TRunMode mode)
 
 void THomePage::AddFile(const QStringList& paths)
 {
-    if (FState == TWindowState::Running)
+    if (IsRunGoing(FState))
         return;
     for (const QString& path : paths)
         AddPath(*FFiles, path);
@@ -182,7 +239,7 @@ void THomePage::ShowFormat(const QString& format)
 
 void THomePage::BtnDeleteClick()
 {
-    if (FState == TWindowState::Running)
+    if (IsRunGoing(FState))
         return;
     QList<int> rows;
     for (const QModelIndex& selected : ListFile->selectionModel()->selectedRows())
@@ -193,24 +250,49 @@ void THomePage::BtnDeleteClick()
 
 void THomePage::BtnDeleteAllClick()
 {
-    if (FState != TWindowState::Running)
+    if (!IsRunGoing(FState))
         FFiles->Clear();
 }
 
 void THomePage::BtnStartClick()
 {
-    if (FState == TWindowState::AutoDone) {
+    switch (FState) {
+    case TWindowState::Idle:
+        StartRun();
+        break;
+    case TWindowState::Running:
+        StopRun();
+        break;
+    case TWindowState::Stopping:
+        break;
+    case TWindowState::AutoDone:
         Q_EMIT CloseRequested();
-        return;
+        break;
     }
-    if (FState == TWindowState::Running || FFiles->rowCount() == 0 || !ResolveOutputFolder())
+}
+
+void THomePage::StartRun()
+{
+    if (FFiles->rowCount() == 0 || !ResolveOutputFolder())
         return;
     SetState(TWindowState::Running);
     for (int row = 0; row < FFiles->rowCount(); ++row)
         FFiles->SetStatus(row, TRowStatus::Ready);
+    ShowProgress(0);
+    TConvertOptions options = FReadOptions();
+    options.OutputFolder = FSavePath;
     // The run reaches this thread only through the event loop, so it cannot finish before this.
-    FRun = TConversionRun::Start(*this, FToolFolder);
+    FRun = TConversionRun::Start(*this, {FToolFolder, options, FReadJobs()});
     connect(FRun, &TConversionRun::Finished, this, &THomePage::FinishRun);
+}
+
+void THomePage::StopRun()
+{
+    if (FState != TWindowState::Running)
+        return;
+    SetState(TWindowState::Stopping);
+    if (FRun)
+        FRun->Stop();
 }
 
 bool THomePage::ResolveOutputFolder()
@@ -241,34 +323,62 @@ TFileListModel& THomePage::Rows()
     return *FFiles;
 }
 
-TConvertOptions THomePage::OptionsForNextFile() const
+void THomePage::ShowProgress(int finished)
 {
-    TConvertOptions options = FReadOptions();
-    options.OutputFolder = FSavePath;
-    return options;
-}
-
-void THomePage::ShowProgress(int position)
-{
-    Q_EMIT ProgressChanged(position);
+    Q_EMIT ProgressChanged(finished);
 }
 
 void THomePage::FinishRun()
 {
     SetState(FRunMode == TRunMode::Automatic ? TWindowState::AutoDone : TWindowState::Idle);
+    ShowSummary();
+}
+
+void THomePage::ShowSummary()
+{
+    int converted = 0;
+    int failed = 0;
+    for (int row = 0; row < FFiles->rowCount(); ++row) {
+        const TRowStatus status = FFiles->Status(row);
+        converted += status == TRowStatus::Succeeded ? 1 : 0;
+        failed += status == TRowStatus::Failed ? 1 : 0;
+    }
+    // The numbers go in after translation.
+    LblSummary->setText(TranslateText(u"변환 %1개, 실패 %2개"_s)
+                            .arg(QString::number(converted), QString::number(failed)));
+    LblSummary->show();
+    BtnOpenFolder->setVisible(!FSavePath.isEmpty() && converted > 0);
+}
+
+// The summary speaks of rows that are no longer all there.
+void THomePage::ListChanged()
+{
+    LblDropHint->setVisible(FFiles->rowCount() == 0);
+    LblSummary->hide();
+    BtnOpenFolder->hide();
+}
+
+void THomePage::BtnOpenFolderClick()
+{
+    ShellOpen(FSavePath);
 }
 
 void THomePage::SetState(TWindowState state)
 {
     FState = state;
-    BtnStart->setEnabled(state != TWindowState::Running);
-    Indicator->setVisible(state == TWindowState::Running);
+    BtnStart->setEnabled(state != TWindowState::Stopping);
+    Indicator->setVisible(IsRunGoing(state));
+    if (IsRunGoing(state)) {
+        LblSummary->hide();
+        BtnOpenFolder->hide();
+    }
     switch (state) {
     case TWindowState::Idle:
         SetStartCaption(StartCaptionFor(u"%s 로 변환하기"_s));
         break;
     case TWindowState::Running:
-        SetStartCaption(QString());
+    case TWindowState::Stopping:
+        SetStartCaption(TranslateText(u"중지"_s));
         break;
     case TWindowState::AutoDone:
         SetStartCaption(StartCaptionFor(u"%s 로 변환완료"_s));

@@ -13,6 +13,7 @@
 #include <memory>
 
 class QAbstractButton;
+class QLabel;
 class QMenu;
 class QTreeView;
 class TActivityIndicator;
@@ -28,9 +29,10 @@ enum class TRunMode
     Automatic
 };
 
-// The home page (card PnlHome): the file list with its menu, and the start button with the format
-// menu and the activity indicator over it. It starts the conversion run, serves as its host and
-// holds the window's state. Main thread.
+// The home page (card PnlHome): the file list with its menu and, while it is empty, a hint to drop
+// files on it; the start button with the format menu, which stops a run under way; beside it the
+// activity indicator during a run and the summary of the last one. It starts the conversion run,
+// serves as its host and holds the window's state. Main thread.
 class THomePage : public QWidget, public TRunHost
 {
     Q_OBJECT
@@ -39,9 +41,11 @@ public:
     // The options as the options page holds them; OutputFolder is the chosen folder when that
     // choice is on, empty for beside each source.
     using TOptionsSource = std::function<TConvertOptions()>;
+    // How many files a run converts at once, as the options page holds it.
+    using TJobsSource = std::function<int()>;
 
     // `toolFolder` holds the outside programs of the runs; empty finds the installed ones.
-    THomePage(QString toolFolder, TOptionsSource options, QWidget* parent);
+    THomePage(QString toolFolder, TOptionsSource options, TJobsSource jobs, QWidget* parent);
     ~THomePage() override;
 
     TWindowState State() const { return FState; }
@@ -54,22 +58,27 @@ public:
     void CloseList();
     // The target format that the start button names.
     void ShowFormat(const QString& format);
-    // The start button's action: starts a run, or after an automatic run closes the window.
+    // The start button's action: starts a run, stops the run under way, or after an automatic
+    // run closes the window.
     void BtnStartClick();
+    // Ends the programs of the run under way; the run then finishes as usual. Nothing without a
+    // run.
+    void StopRun();
 
     TFileListModel& Rows() override;
-    TConvertOptions OptionsForNextFile() const override;
-    void ShowProgress(int position) override;
+    void ShowProgress(int finished) override;
 
 Q_SIGNALS:
     void StateChanged(TWindowState state);
-    void ProgressChanged(int position);
+    // How many rows of the run under way have finished.
+    void ProgressChanged(int finished);
     // Chosen from the start button's menu.
     void FormatChosen(const QString& format);
     void CloseRequested();
 
 private:
     void CreateFileList();
+    void CreateDropHint();
     void CreateStartPanel();
     void CreateMenus();
     void ConnectHandlers();
@@ -80,7 +89,12 @@ private:
     // folder neither exists nor can be made.
     bool ResolveOutputFolder();
     void ShowSavePathError();
+    void StartRun();
     void FinishRun();
+    // How the last run went, with a way to its folder when it wrote into a chosen one.
+    void ShowSummary();
+    void ListChanged();
+    void BtnOpenFolderClick();
     void SetState(TWindowState state);
     // Long captions (some languages, long format names) get a smaller font to fit the button.
     void SetStartCaption(const QString& caption);
@@ -88,7 +102,10 @@ private:
     QString StartCaptionFor(const QString& source) const;
 
     QTreeView* ListFile = nullptr;
+    QLabel* LblDropHint = nullptr;
     QWidget* PnlMenu = nullptr;
+    QLabel* LblSummary = nullptr;
+    QAbstractButton* BtnOpenFolder = nullptr;
     QWidget* PnlStart = nullptr;
     QAbstractButton* BtnStart = nullptr;
     TActivityIndicator* Indicator = nullptr;
@@ -98,6 +115,7 @@ private:
     TFileListModel* FFiles = nullptr;
     const QString FToolFolder;
     const TOptionsSource FReadOptions;
+    const TJobsSource FReadJobs;
     TRunMode FRunMode = TRunMode::Interactive;
     TWindowState FState = TWindowState::Idle;
     QString FFormat;

@@ -1,6 +1,7 @@
 #include "window/SettingsPage.h"
 
 #include "base/Version.h"
+#include "batch/JobPool.h"
 #include "controls/SpinEdit.h"
 #include "desktop/FolderDialog.h"
 #include "i18n/Translate.h"
@@ -83,7 +84,7 @@ void TSettingsPage::CreateOutputGroup()
 
 void TSettingsPage::CreateOptionGroup()
 {
-    GrpOption = CreatePlaced<QGroupBox>(this, u"GrpOption"_s, QRect(8, 95, 413, 138));
+    GrpOption = CreatePlaced<QGroupBox>(this, u"GrpOption"_s, QRect(8, 95, 413, 171));
     GrpOption->setTitle(u"변환옵션"_s);
 
     Label1 = CreatePlaced<QLabel>(GrpOption, u"Label1"_s, QRect(16, 37, 56, 13));
@@ -117,6 +118,13 @@ void TSettingsPage::CreateOptionGroup()
     EditQuality->SetValue(InitialQuality);
     EditQuality->setToolTip(u"손실 압축시 적용"_s);
     EditQuality->setFocusPolicy(Qt::ClickFocus);
+
+    LblJobs = CreatePlaced<QLabel>(GrpOption, u"LblJobs"_s, QRect(16, 137, 56, 13));
+    LblJobs->setText(u"동시 변환 :"_s);
+    EditJobs = CreatePlaced<TSpinEdit>(GrpOption, u"EditJobs"_s, QRect(80, 134, 54, 24));
+    EditJobs->SetBounds(1, DefaultJobCount());
+    EditJobs->SetValue(DefaultJobCount());
+    EditJobs->setFocusPolicy(Qt::ClickFocus);
 }
 
 void TSettingsPage::CreateInfoPanel()
@@ -146,6 +154,7 @@ void TSettingsPage::ConnectHandlers()
     connect(ChkWidth, &QCheckBox::toggled, this, &TSettingsPage::ChkWidthClick);
     connect(EditWidth, &TSpinEdit::Change, this, &TSettingsPage::EditWidthChange);
     connect(EditQuality, &TSpinEdit::Change, this, &TSettingsPage::EditQualityChange);
+    connect(EditJobs, &TSpinEdit::Change, this, &TSettingsPage::EditJobsChange);
     connect(BtnSaveDir, &QToolButton::clicked, this, &TSettingsPage::BtnSaveDirClick);
 }
 
@@ -162,7 +171,7 @@ void TSettingsPage::FitCaptions()
         WidenToCaption(formatButtons[index], formatButtons[index + 1]->x() - CaptionGap);
     WidenToCaption(formatButtons.back(), GrpOption->contentsRect().right() - CaptionGap);
     WidenToCaption(ChkWidth, EditWidth->x() - CaptionGap);
-    for (QLabel* label : {Label1, LblResize, LblQuality})
+    for (QLabel* label : {Label1, LblResize, LblQuality, LblJobs})
         WidenToCaption(label, formatButtons.front()->x() - CaptionGap);
 }
 
@@ -213,6 +222,10 @@ void TSettingsPage::ApplyStored(TOption option, const QVariant& value)
         FOutputChoice->button(value.toInt() == ChosenFolder ? ChosenFolder : BesideTheSource)
             ->setChecked(true);
         break;
+    case TOption::Jobs:
+        // Nothing chosen shows the default, and stays unchosen.
+        EditJobs->SetValue(value.toInt() > 0 ? value.toInt() : DefaultJobCount());
+        break;
     }
 }
 
@@ -258,6 +271,11 @@ void TSettingsPage::EditQualityChange()
     WriteOption(TOption::Quality, EditQuality->Value());
 }
 
+void TSettingsPage::EditJobsChange()
+{
+    WriteOption(TOption::Jobs, EditJobs->Value());
+}
+
 void TSettingsPage::BtnSaveDirClick()
 {
     QString folder = ChkPath_2->text();
@@ -276,4 +294,10 @@ TConvertOptions TSettingsPage::ConvertOptions() const
     options.Width = EditWidth->Value();
     options.Quality = EditQuality->Value();
     return options;
+}
+
+// A number still being typed may lie outside the bounds.
+int TSettingsPage::Jobs() const
+{
+    return std::clamp(EditJobs->Value(), 1, DefaultJobCount());
 }

@@ -23,8 +23,9 @@ enum class TPersist
     Yes
 };
 
-// The options page (card PnlSetting): the output folder, the target format, the width and the
-// quality, each stored the moment it changes, and the version line. The controls hold the
+// The options page (card PnlSetting): the output folder, the target format, the width, the
+// quality and how many files a run converts at once, each stored the moment it changes, and the
+// version line. The controls hold the
 // options; the target format is held here too, because the command line may replace it without
 // showing or storing it. Main thread.
 class TSettingsPage : public QWidget
@@ -55,6 +56,8 @@ public:
     // The options as the controls hold them; OutputFolder is the chosen folder when that choice
     // is on, else empty.
     TConvertOptions ConvertOptions() const;
+    // How many files a run converts at once: 1 to the number of processor cores.
+    int Jobs() const;
 
 Q_SIGNALS:
     void FormatChanged(const QString& format);
@@ -74,6 +77,7 @@ private:
     void ChkWidthClick();
     void EditWidthChange();
     void EditQualityChange();
+    void EditJobsChange();
     void BtnSaveDirClick();
     void EditInfoClick();
 
@@ -88,6 +92,8 @@ private:
     TSpinEdit* EditWidth = nullptr;
     QLabel* LblQuality = nullptr;
     TSpinEdit* EditQuality = nullptr;
+    QLabel* LblJobs = nullptr;
+    TSpinEdit* EditJobs = nullptr;
     QWidget* PnlInfo = nullptr;
     QLineEdit* EditInfo = nullptr;
     // ChkPath_1 and ChkPath_2 under the "save" values they store; the format buttons under their

@@ -1,7 +1,7 @@
 // Stands in for an outside program (ImageMagick, the JPEG encoder, Ghostscript) in tests. Copied
 // into a tool folder under the program's name, it appends its call to "standin.log" there and does
-// what files beside it say (see StandIn.h): print a text, write nothing, how many pages, wait for
-// a gate file, end with a status or a signal, or hang with a child of its own.
+// what files beside it say (see StandIn.h): print a text, write nothing or what it read, how many
+// pages, wait for a gate file, end with a status or a signal, or hang with a child of its own.
 #include <cctype>
 #include <chrono>
 #include <csignal>
@@ -163,19 +163,17 @@ void WriteOutput(const fs::path& folder, const std::string& name,
         std::string output = args.back();
         if (output.rfind("BMP3:", 0) == 0)
             output.erase(0, 5);
-        Write(ExpandName(output, 0), "written by " + name + "\n");
+        // "<name>.copy": the output holds what the program read, which tells one from another.
+        const std::string content = fs::exists(folder / (name + ".copy"))
+                                        ? ReadText(InputFile(args))
+                                        : "written by " + name + "\n";
+        Write(ExpandName(output, 0), content);
     }
 }
 
-// "<name>.nowrite" stops all writing when empty, else only calls with an argument or an input file
-// holding its text.
-bool WritesNothing(const fs::path& folder, const std::string& name,
-                   const std::vector<std::string>& args)
+// Whether a call had an argument or an input file holding the text; every call holds "".
+bool CallHolds(const std::vector<std::string>& args, const std::string& text)
 {
-    const fs::path rule = folder / (name + ".nowrite");
-    if (!fs::exists(rule))
-        return false;
-    const std::string text = ReadText(rule);
     if (text.empty())
         return true;
     for (const std::string& arg : args) {
@@ -186,12 +184,23 @@ bool WritesNothing(const fs::path& folder, const std::string& name,
     return !input.empty() && ReadText(input).find(text) != std::string::npos;
 }
 
-// "<name>.gate" names a file to wait for, so that a test can hold a run in progress; a test that
-// never opens the gate does not leave the program running for long.
-void WaitForGate(const fs::path& folder, const std::string& name)
+// "<name>.nowrite" stops all writing when empty, else only calls with an argument or an input file
+// holding its text.
+bool WritesNothing(const fs::path& folder, const std::string& name,
+                   const std::vector<std::string>& args)
+{
+    const fs::path rule = folder / (name + ".nowrite");
+    return fs::exists(rule) && CallHolds(args, ReadText(rule));
+}
+
+// "<name>.gate" names a file to wait for, so that a test can hold a run in progress; with
+// "<name>.gatewhen", only calls holding its text wait. A test that never opens the gate does not
+// leave the program running for long.
+void WaitForGate(const fs::path& folder, const std::string& name,
+                 const std::vector<std::string>& args)
 {
     const fs::path rule = folder / (name + ".gate");
-    if (!fs::exists(rule))
+    if (!fs::exists(rule) || !CallHolds(args, ReadText(folder / (name + ".gatewhen"))))
         return;
     const fs::path gate = ReadText(rule);
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -236,7 +245,7 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
 
     Record(folder, name, args);
-    WaitForGate(folder, name);
+    WaitForGate(folder, name, args);
     const std::string printed = ReadText(folder / (name + ".print"));
     std::fputs(printed.c_str(), stdout);
     if (!WritesNothing(folder, name, args))
