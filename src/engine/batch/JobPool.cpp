@@ -1,6 +1,7 @@
 #include "batch/JobPool.h"
 
 #include "batch/OutputChains.h"
+#include "convert/OutputName.h"
 
 #include <condition_variable>
 #include <memory>
@@ -123,7 +124,7 @@ void TJobPool::Run(const QList<TFileInfo> inputs, const TResultHandler& onResult
                    const TProgressHandler& onProgress)
 {
     TResultBoard board(inputs.size());
-    for (const QList<qsizetype>& chain : OutputChains(inputs, FOptions.OutputFolder)) {
+    for (const QList<qsizetype>& chain : OutputChains(inputs, FOptions)) {
         FPool.start([this, chain, &inputs, &board] {
             for (const qsizetype index : chain)
                 board.Post(index, Convert(inputs[index]));
@@ -142,7 +143,7 @@ TConvertResult TJobPool::Convert(const TFileInfo& input)
 {
     if (FStop.IsStopRequested())
         return {false, u"interrupted"_s};
-    TConverter converter(FTools, FOptions);
+    TConverter converter(FTools, OptionsForFile(FOptions, input.FileName, input.Root));
     converter.SetStopToken(FStop);
     converter.SetPageRunner(
         [this](qsizetype count, const std::function<TConvertResult(qsizetype)>& convertPage) {

@@ -14,7 +14,10 @@ enum class TOption
     ResizeWidth,
     Width,
     Quality,
-    Save
+    Save,
+    Strip,
+    KeepDates,
+    KeepTree
 };
 
 // Reads every option from one store, in the table's order, and hands each to `apply` at once;

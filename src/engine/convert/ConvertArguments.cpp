@@ -29,6 +29,15 @@ QStringList PreInputOptions(const TConvertOptions& options, const QString& sourc
     return arguments;
 }
 
+// Kept, ImageMagick carries what it reads and the output is mended afterwards (Metadata);
+// removed, it keeps nothing but the colour profile, which the pixels need.
+QStringList PhotoInfoOptions(const TConvertOptions& options)
+{
+    if (options.PhotoInformation == TPhotoInformation::Remove)
+        return {u"+profile"_s, u"!icc,*"_s, u"+set"_s, u"comment"_s};
+    return {};
+}
+
 QStringList PostInputOptions(const TConvertOptions& options, int scalePercent)
 {
     QStringList arguments{u"-auto-orient"_s};
@@ -80,6 +89,9 @@ QStringList ImageMagickArguments(const TConvertOptions& options, const TImageInp
     arguments << EscapedPathArgument(input.File) + FrameSuffix(options.Format);
     if (!KeepsPageGeometry(options.Format, input.SourceType))
         arguments << u"+repage"_s;
+    arguments << PhotoInfoOptions(options);
+    if (!input.ColourProfile.isEmpty())
+        arguments << u"-profile"_s << EscapedPathArgument(input.ColourProfile);
     arguments << PostInputOptions(options, input.ScalePercent);
     arguments << FormatOptions(options, input.SourceType);
     arguments << EscapedPathArgument(output);
@@ -92,6 +104,8 @@ QStringList BitmapArguments(const TConvertOptions& options, const TImageInput& i
     QStringList arguments = PreInputOptions(options, input.SourceType);
     arguments << EscapedPathArgument(input.File) + u"[0]"_s;
     arguments << PostInputOptions(options, input.ScalePercent);
+    // A JPEG has no transparency: what was transparent would come out black.
+    arguments << u"-background"_s << u"white"_s << u"-alpha"_s << u"remove"_s;
     arguments << u"-colorspace"_s << u"sRGB"_s << u"-compress"_s << u"none"_s;
     // Without it an image of few colours becomes a 1- or 4-bit bitmap, which the JPEG encoder
     // rejects.
@@ -100,10 +114,20 @@ QStringList BitmapArguments(const TConvertOptions& options, const TImageInput& i
     return arguments;
 }
 
-QStringList JpegEncoderArguments(int quality, const QString& jpeg, const QString& bitmap)
+QStringList JpegEncoderArguments(int quality, const QString& jpeg, const QString& bitmap,
+                                 const QString& colourProfile)
 {
-    return {u"-quality"_s, QString::number(quality), u"-outfile"_s, PathArgument(jpeg),
-            PathArgument(bitmap)};
+    QStringList arguments{u"-quality"_s, QString::number(quality)};
+    if (!colourProfile.isEmpty())
+        arguments << u"-icc"_s << PathArgument(colourProfile);
+    arguments << u"-outfile"_s << PathArgument(jpeg) << PathArgument(bitmap);
+    return arguments;
+}
+
+QStringList ExifExtractArguments(const QString& source, const QString& exif)
+{
+    return {u"-ping"_s, EscapedPathArgument(source) + u"[0]"_s,
+            u"EXIF:"_s + EscapedPathArgument(exif)};
 }
 
 QString PdfPagePattern(const QString& prefix)

@@ -1,6 +1,7 @@
 #include "window/ConversionRun.h"
 
 #include "convert/Converter.h"
+#include "convert/OutputName.h"
 #include "window/RunHost.h"
 
 #include <QThread>
@@ -96,7 +97,8 @@ void TConversionRun::Convert()
 {
     try {
         const TConvertResult result =
-            TConverter(FTools, FOptions).ConvertFile(Info.FileName, Info.Format);
+            TConverter(FTools, OptionsForFile(FOptions, Info.FileName, Info.Root))
+                .ConvertFile(Info.FileName, Info.Format);
         Succ = result.Succeeded;
         FReason = result.Reason;
     } catch (const std::exception& error) {

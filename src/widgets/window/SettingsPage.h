@@ -23,8 +23,9 @@ enum class TPersist
     Yes
 };
 
-// The options page (card PnlSetting): the output folder, the target format, the width and the
-// quality, each stored the moment it changes, and the version line. The controls hold the
+// The options page (card PnlSetting): the output folder, the target format, the width, the
+// quality, and what outputs keep of their sources (photo information, dates, folders), each stored
+// the moment it changes, and the version line. The controls hold the
 // options; the target format is held here too, because the command line may replace it without
 // showing or storing it. Main thread.
 class TSettingsPage : public QWidget
@@ -65,6 +66,7 @@ protected:
 private:
     void CreateOutputGroup();
     void CreateOptionGroup();
+    void CreateFileGroup();
     void CreateInfoPanel();
     void ConnectHandlers();
 
@@ -74,6 +76,9 @@ private:
     void ChkWidthClick();
     void EditWidthChange();
     void EditQualityChange();
+    void ChkStripClick();
+    void ChkKeepDatesClick();
+    void ChkKeepTreeClick();
     void BtnSaveDirClick();
     void EditInfoClick();
 
@@ -88,6 +93,10 @@ private:
     TSpinEdit* EditWidth = nullptr;
     QLabel* LblQuality = nullptr;
     TSpinEdit* EditQuality = nullptr;
+    QGroupBox* GrpFile = nullptr;
+    QCheckBox* ChkStrip = nullptr;
+    QCheckBox* ChkKeepDates = nullptr;
+    QCheckBox* ChkKeepTree = nullptr;
     QWidget* PnlInfo = nullptr;
     QLineEdit* EditInfo = nullptr;
     // ChkPath_1 and ChkPath_2 under the "save" values they store; the format buttons under their
