@@ -38,9 +38,21 @@ QStringList PhotoInfoOptions(const TConvertOptions& options)
     return {};
 }
 
-QStringList PostInputOptions(const TConvertOptions& options, int scalePercent)
+// ImageMagick's names of the EXIF orientations 1 to 8.
+QString OrientationName(int orientation)
 {
-    QStringList arguments{u"-auto-orient"_s};
+    static const QStringList Names{u"TopLeft"_s, u"TopRight"_s, u"BottomRight"_s, u"BottomLeft"_s,
+                                   u"LeftTop"_s, u"RightTop"_s, u"RightBottom"_s, u"LeftBottom"_s};
+    return Names.value(orientation - 1);
+}
+
+QStringList PostInputOptions(const TConvertOptions& options, const TImageInput& input)
+{
+    QStringList arguments;
+    if (input.Orientation >= 2 && input.Orientation <= 8)
+        arguments << u"-orient"_s << OrientationName(input.Orientation);
+    arguments << u"-auto-orient"_s;
+    const int scalePercent = input.ScalePercent;
     if (options.ResizeWidth == TResizeWidth::On)
         arguments << u"-resize"_s << QString::number(options.Width) + u'x';
     else if (scalePercent > 0)
@@ -92,7 +104,7 @@ QStringList ImageMagickArguments(const TConvertOptions& options, const TImageInp
     arguments << PhotoInfoOptions(options);
     if (!input.ColourProfile.isEmpty())
         arguments << u"-profile"_s << EscapedPathArgument(input.ColourProfile);
-    arguments << PostInputOptions(options, input.ScalePercent);
+    arguments << PostInputOptions(options, input);
     arguments << FormatOptions(options, input.SourceType);
     arguments << EscapedPathArgument(output);
     return arguments;
@@ -103,7 +115,7 @@ QStringList BitmapArguments(const TConvertOptions& options, const TImageInput& i
 {
     QStringList arguments = PreInputOptions(options, input.SourceType);
     arguments << EscapedPathArgument(input.File) + u"[0]"_s;
-    arguments << PostInputOptions(options, input.ScalePercent);
+    arguments << PostInputOptions(options, input);
     // A JPEG has no transparency: what was transparent would come out black.
     arguments << u"-background"_s << u"white"_s << u"-alpha"_s << u"remove"_s;
     arguments << u"-colorspace"_s << u"sRGB"_s << u"-compress"_s << u"none"_s;

@@ -182,6 +182,9 @@ TConvertResult TConverter::ConvertDated(const QString& namingSource, const QStri
     const QString output = u"output."_s + AsciiLower(FOptions.Format);
     const TPhotoInfo photo = SourcePhotoInfo(work, inputName, sourceType);
     TImageInput input{inputName, sourceType, scalePercent};
+    // ImageMagick 6 does not turn a PNG by its EXIF.
+    if (sourceType == u"PNG")
+        input.Orientation = ExifOrientation(photo.Exif);
     // A bitmap for the JPEG encoder carries no profile, and ImageMagick reads none from HEIF.
     if (!photo.ColourProfile.isEmpty() &&
         (IsJpegTarget(FOptions.Format) || IsHeifType(sourceType))) {

@@ -86,13 +86,15 @@ QString Rewrite(const QString& path, QByteArrayView bytes)
     return {};
 }
 
-// The EXIF of a source, ready to go into any output: the thumbnail, and the blocks that other
-// parts of TPhotoInfo or the output itself hold, are left out.
+// The EXIF of a source, ready to go into any output: the thumbnail, the blocks that other parts
+// of TPhotoInfo or the output itself hold, and a TIFF page's place on its canvas (the output is
+// the picture at its own size) are left out.
 QByteArray EncodedExif(Exiv2::ExifData exif, Exiv2::ByteOrder order)
 {
     Exiv2::ExifThumb(exif).erase();
-    for (const char* held : {"Exif.Image.XMLPacket", "Exif.Image.InterColorProfile",
-                             "Exif.Image.IPTCNAA", "Exif.Image.ImageResources"}) {
+    for (const char* held :
+         {"Exif.Image.XMLPacket", "Exif.Image.InterColorProfile", "Exif.Image.IPTCNAA",
+          "Exif.Image.ImageResources", "Exif.Image.XPosition", "Exif.Image.YPosition"}) {
         if (const auto found = exif.findKey(Exiv2::ExifKey(held)); found != exif.end())
             exif.erase(found);
     }
@@ -279,6 +281,24 @@ TPhotoInfo ReadPhotoInfo(const QString& file)
         return info;
     } catch (const std::exception&) {
         return {};
+    }
+}
+
+int ExifOrientation(const QByteArray& exif)
+{
+    if (exif.isEmpty())
+        return 0;
+    StartExiv2();
+    try {
+        Exiv2::ExifData data;
+        Exiv2::ExifParser::decode(data, BytesOf(exif), uint32_t(exif.size()));
+        const auto found = data.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
+        if (found == data.end() || found->count() == 0)
+            return 0;
+        const long orientation = found->toLong();
+        return orientation >= 1 && orientation <= 8 ? int(orientation) : 0;
+    } catch (const std::exception&) {
+        return 0;
     }
 }
 

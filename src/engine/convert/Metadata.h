@@ -26,6 +26,10 @@ struct TPhotoInfo
 // picture can still be converted. Any thread.
 TPhotoInfo ReadPhotoInfo(const QString& file);
 
+// The orientation that EXIF gives (1 to 8: how to turn the stored picture to show it); 0 when it
+// gives none.
+int ExifOrientation(const QByteArray& exif);
+
 // EXIF as ImageMagick writes it out ("exif:" output), with or without JPEG's "Exif\0\0", made
 // like ReadPhotoInfo's; empty when it holds none.
 QByteArray ExifOfExtract(const QByteArray& extract);
