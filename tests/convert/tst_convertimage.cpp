@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <latch>
 #include <optional>
 #include <thread>
 
@@ -845,6 +846,36 @@ private Q_SLOTS:
             workFolders.insert(call.WorkingFolder);
         QCOMPARE(workFolders.size(), Count);
         QCOMPARE(FHome->ScratchEntries(), QStringList());
+    }
+
+    // Files of one kept tree are converted at the same time, and each makes the folders its
+    // output goes into: a folder that another made a moment before is no failure.
+    void keptTreeFoldersMadeAtTheSameTime()
+    {
+        constexpr int Count = 4;
+        for (int round = 0; round < 100; ++round) {
+            const QString out = Pic(u"out-%1"_s.arg(round));
+            QVERIFY(QDir().mkpath(out));
+            QList<TOutputFolder> made(Count);
+            std::latch start(Count);
+            std::vector<std::thread> workers;
+            for (int i = 0; i < Count; ++i) {
+                workers.emplace_back([&, i] {
+                    TConvertOptions options = Options(u"PNG"_s);
+                    options.OutputFolder = out;
+                    options.Subfolder = u"Trip/Day/%1"_s.arg(i);
+                    start.arrive_and_wait();
+                    made[i] = MakeOutputFolder(options);
+                });
+            }
+            for (std::thread& worker : workers)
+                worker.join();
+            for (int i = 0; i < Count; ++i) {
+                QVERIFY2(made[i].Error.isEmpty(), qPrintable(made[i].Error));
+                QCOMPARE(made[i].Path,
+                         QFileInfo(out).canonicalFilePath() + u"/Trip/Day/"_s + QString::number(i));
+            }
+        }
     }
 
     void toolFolderGivenIsTheOnlyPlaceLookedAt()

@@ -166,9 +166,12 @@ TOutputFolder MakeOutputFolder(const TConvertOptions& options)
             return refused(u"would lie outside the output folder"_s);
         folder = (folder.endsWith(u'/') ? folder : folder + u'/') + name;
         const QFileInfo entry(folder);
-        if (!entry.exists() && !entry.isSymLink() && !QDir().mkdir(folder))
-            return refused(u"could not be made"_s);
+        // Another file's conversion may make it at the same moment: what is there counts.
+        if (!entry.exists() && !entry.isSymLink())
+            QDir().mkdir(folder);
         const QFileInfo made(folder);
+        if (!made.exists())
+            return refused(u"could not be made"_s);
         if (!made.isDir())
             return refused(u"is taken by a file"_s);
         const QString real = made.canonicalFilePath();
