@@ -3,7 +3,6 @@
 #include "convert/PngChunks.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <exiv2/exiv2.hpp>
 #include <exiv2/webpimage.hpp>
@@ -77,11 +76,13 @@ private:
     QByteArrayView FView;
 };
 
+// In place: the file is in the work folder, and one cut short is never claimed. (A QSaveFile
+// would wait for the disk on every output.)
 QString Rewrite(const QString& path, QByteArrayView bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), bytes.size()) != bytes.size() || !file.commit())
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
         return file.errorString();
     return {};
 }
