@@ -19,8 +19,8 @@ struct TImageInput
     // An ICC profile file for its pixels, given to the output: for JPG by the JPEG encoder, else
     // by ImageMagick, for a file whose profile ImageMagick does not read. Empty for none.
     QString ColourProfile = {};
-    // The EXIF orientation (2 to 8) to turn the picture upright by, for a file whose orientation
-    // ImageMagick does not read; 0 or 1: as ImageMagick reads it.
+    // The EXIF orientation (2 to 8) to turn the picture upright by, also for a file whose
+    // orientation ImageMagick does not read (PNG, WEBP); 0 or 1: as ImageMagick reads it.
     int Orientation = 0;
 };
 

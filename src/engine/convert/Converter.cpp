@@ -182,8 +182,9 @@ TConvertResult TConverter::ConvertDated(const QString& namingSource, const QStri
     const QString output = u"output."_s + AsciiLower(FOptions.Format);
     const TPhotoInfo photo = SourcePhotoInfo(work, inputName, sourceType);
     TImageInput input{inputName, sourceType, scalePercent};
-    // ImageMagick 6 does not turn a PNG by its EXIF.
-    if (sourceType == u"PNG")
+    // ImageMagick 6 turns only a JPEG or TIFF by its EXIF; a HEIF picture is upright as its
+    // container says, whatever its EXIF claims.
+    if (!IsHeifType(sourceType))
         input.Orientation = ExifOrientation(photo.Exif);
     // A bitmap for the JPEG encoder carries no profile, and ImageMagick reads none from HEIF.
     if (!photo.ColourProfile.isEmpty() &&
