@@ -279,10 +279,18 @@ private Q_SLOTS:
         QVERIFY(otherRun);
 
         const QString made = MadeOutput(otherSystem.filePath(u"work"_s), QByteArray(3000000, 'x'));
+        // An output given its source's date keeps it across the copy.
+        const QDateTime taken(QDate(2001, 2, 3), QTime(4, 5, 6, 789));
+        {
+            QFile file(made);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(taken, QFileDevice::FileModificationTime));
+        }
         const TClaimedOutput claimed = ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, {});
 
         QCOMPARE(claimed.FileName, Pic(u"a.png"_s));
         QCOMPARE(ReadFile(Pic(u"a.png"_s)), QByteArray(3000000, 'x'));
+        QCOMPARE(QFileInfo(Pic(u"a.png"_s)).lastModified(), taken);
         QCOMPARE(QDir(Pics()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{u".morvane-part-Ef34Gh"_s, u"a.png"_s}));
         QVERIFY(QFile::exists(held + u"/output.png"_s));
