@@ -7,6 +7,8 @@ MORVANE_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-svg-dev
     imagemagick libmagickcore-6.q16-6-extra ghostscript libjpeg-turbo-progs
+    # Photo information (EXIF, XMP, colour profile); heif-enc makes the tests' HEIC photo.
+    libexiv2-dev libheif-examples
     fonts-noto-cjk
     xvfb xauth x11-utils libxcb1-dev
     # The Debian package (cpack) and the checks of it, its menu entry and its metainfo.

@@ -83,7 +83,7 @@ TCliRun RunCli(const QStringList& arguments, const QString& toolPath,
 QMap<QString, qint64> FilesWithSizes(const QString& folder)
 {
     QMap<QString, qint64> files;
-    QDirIterator entries(folder, QDir::Files, QDirIterator::Subdirectories);
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (entries.hasNext()) {
         entries.next();
         files.insert(QDir(folder).relativeFilePath(entries.filePath()), entries.fileInfo().size());
@@ -290,6 +290,9 @@ private Q_SLOTS:
                                  << QStringList{u"-quality"_s, u"90"_s};
         QTest::newRow("width") << QStringList{u"--width"_s, u"300"_s, u"PNG"_s} << u"magick"_s
                                << QStringList{u"-resize"_s, u"300x"_s};
+        QTest::newRow("photo information removed")
+            << QStringList{u"--strip"_s, u"PNG"_s} << u"magick"_s
+            << QStringList{u"+profile"_s, u"!icc,*"_s, u"+set"_s, u"comment"_s};
     }
     void optionsReachThePrograms()
     {
@@ -331,6 +334,100 @@ private Q_SLOTS:
             QVERIFY(run.Errors.contains(u"cannot create the output folder"_s));
             QVERIFY(standIn.Calls().isEmpty());
         }
+    }
+
+    // With --keep-tree a named folder is made again under -o by its own name, with the folders
+    // below it; nothing is written anywhere else. Without it, or for a file named by itself,
+    // outputs go straight into the output folder.
+    void keptTree_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("outputs");
+
+        const QStringList tree{u"Trip/a.png"_s, u"Trip/Day 1/b.png"_s,
+                               u"Trip/Day 1/Morning/c.png"_s, u"Trip/.../d.png"_s};
+        QTest::newRow("two levels") << QStringList{u"--keep-tree"_s, u"Trip"_s} << tree;
+        QTest::newRow("named with a trailing slash")
+            << QStringList{u"--keep-tree"_s, u"Trip/"_s} << tree;
+        QTest::newRow("named through ..")
+            << QStringList{u"--keep-tree"_s, u"Trip/Day 1/.."_s} << tree;
+        QTest::newRow("a subfolder named")
+            << QStringList{u"--keep-tree"_s, u"Trip/Day 1"_s}
+            << QStringList{u"Day 1/b.png"_s, u"Day 1/Morning/c.png"_s};
+        QTest::newRow("a file named by itself")
+            << QStringList{u"--keep-tree"_s, u"Trip/Day 1/b.jpg"_s} << QStringList{u"b.png"_s};
+        QTest::newRow("without the option")
+            << QStringList{u"Trip"_s}
+            << QStringList{u"a.png"_s, u"b.png"_s, u"c.png"_s, u"d.png"_s};
+    }
+    void keptTree()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, outputs);
+        const QStringList sources{u"Trip/a.jpg"_s, u"Trip/Day 1/b.jpg"_s,
+                                  u"Trip/Day 1/Morning/c.jpg"_s, u"Trip/.../d.jpg"_s};
+        MakePics(sources);
+        const TStandIn standIn;
+
+        const TCliRun run =
+            RunCli(QStringList{u"-o"_s, u"out"_s, u"PNG"_s} + arguments, standIn.Folder(), Pics());
+
+        QCOMPARE(run.ExitCode, 0);
+        QStringList expected = sources;
+        for (const QString& output : outputs)
+            expected << u"out/"_s + output;
+        expected.sort();
+        QCOMPARE(FilesWithSizes(Pics()).keys(), expected);
+    }
+
+    // A link on the way, in the tree or in the output folder, never takes an output out of it.
+    void keptTreeStaysInTheOutputFolder()
+    {
+        MakePics({u"Trip/a.jpg"_s, u"other/b.jpg"_s, u"elsewhere/keep.txt"_s});
+        QVERIFY(QFile::link(u"../other"_s, Pic(u"Trip/linked"_s)));
+        QVERIFY(QDir().mkpath(Pic(u"out"_s)));
+        QVERIFY(QFile::link(u"../elsewhere"_s, Pic(u"out/Trip"_s)));
+        const TStandIn standIn;
+
+        const TCliRun run = RunCli({u"-o"_s, u"out"_s, u"--keep-tree"_s, u"PNG"_s, u"Trip"_s},
+                                   standIn.Folder(), Pics());
+
+        QCOMPARE(run.ExitCode, 1);
+        QCOMPARE(run.Lines.size(), 3);
+        for (const QString& line : run.Lines.first(2))
+            QVERIFY2(line.contains(u"leads outside the output folder"_s), qPrintable(line));
+        QCOMPARE(FilesWithSizes(Pic(u"elsewhere"_s)).keys(), QStringList{u"keep.txt"_s});
+
+        // Replaced by a folder of its own, the link in the tree is a folder like any other.
+        QVERIFY(QFile::remove(Pic(u"out/Trip"_s)));
+        QCOMPARE(RunCli({u"-o"_s, u"out"_s, u"--keep-tree"_s, u"PNG"_s, u"Trip"_s},
+                        standIn.Folder(), Pics())
+                     .ExitCode,
+                 0);
+        QCOMPARE(FilesWithSizes(Pic(u"out"_s)).keys(),
+                 (QStringList{u"Trip/a.png"_s, u"Trip/linked/b.png"_s}));
+        QCOMPARE(FilesWithSizes(Pic(u"elsewhere"_s)).keys(), QStringList{u"keep.txt"_s});
+    }
+
+    // Each output gets its source's modification time, to the millisecond.
+    void keptDates()
+    {
+        MakePics({u"a.jpg"_s, u"b.jpg"_s});
+        const QDateTime taken(QDate(2001, 2, 3), QTime(4, 5, 6, 789));
+        {
+            QFile file(Pic(u"a.jpg"_s));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(taken, QFileDevice::FileModificationTime));
+        }
+        const TStandIn standIn;
+
+        QCOMPARE(
+            RunCli({u"--keep-dates"_s, u"JPG"_s, u"a.jpg"_s}, standIn.Folder(), Pics()).ExitCode,
+            0);
+        QCOMPARE(RunCli({u"PNG"_s, u"b.jpg"_s}, standIn.Folder(), Pics()).ExitCode, 0);
+
+        QCOMPARE(QFileInfo(Pic(u"a (1).jpg"_s)).lastModified(), taken);
+        QVERIFY(QFileInfo(Pic(u"b.png"_s)).lastModified() > taken.addYears(20));
     }
 
     void missingProgram_data()

@@ -20,12 +20,15 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-QList<TFileInfo> Inputs(const QStringList& fileNames)
+// Each "file" or "folder walked|file".
+QList<TFileInfo> Inputs(const QStringList& entries)
 {
     QList<TFileInfo> inputs;
-    for (const QString& fileName : fileNames) {
+    for (const QString& entry : entries) {
+        const QString fileName = entry.section(u'|', -1);
         const QString type = fileName.endsWith(u".pdf"_s) ? u"PDF"_s : u"JPG"_s;
-        inputs.append({fileName, QFileInfo(fileName).fileName(), type});
+        const QString root = entry.contains(u'|') ? entry.section(u'|', 0, 0) : QString();
+        inputs.append({fileName, QFileInfo(fileName).fileName(), type, root});
     }
     return inputs;
 }
@@ -75,40 +78,59 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("fileNames");
         QTest::addColumn<QString>("outputFolder");
         QTest::addColumn<QString>("chains");
+        QTest::addColumn<bool>("keepsTree");
 
         QTest::newRow("different names side by side")
-            << QStringList{u"/p/a.jpg"_s, u"/p/b.jpg"_s} << QString() << u"0|1"_s;
+            << QStringList{u"/p/a.jpg"_s, u"/p/b.jpg"_s} << QString() << u"0|1"_s << false;
         QTest::newRow("one name in two types")
-            << QStringList{u"/p/a.jpg"_s, u"/p/b.jpg"_s, u"/p/a.png"_s} << QString() << u"0 2|1"_s;
+            << QStringList{u"/p/a.jpg"_s, u"/p/b.jpg"_s, u"/p/a.png"_s} << QString() << u"0 2|1"_s
+            << false;
         QTest::newRow("one name in two folders")
-            << QStringList{u"/p/a.jpg"_s, u"/q/a.jpg"_s} << QString() << u"0|1"_s;
+            << QStringList{u"/p/a.jpg"_s, u"/q/a.jpg"_s} << QString() << u"0|1"_s << false;
         QTest::newRow("one name in two folders, into one")
-            << QStringList{u"/p/a.jpg"_s, u"/q/a.jpg"_s} << u"/out"_s << u"0 1"_s;
+            << QStringList{u"/p/a.jpg"_s, u"/q/a.jpg"_s} << u"/out"_s << u"0 1"_s << false;
         QTest::newRow("numbered copies")
             << QStringList{u"/p/a.jpg"_s, u"/p/a (1).jpg"_s, u"/p/a (2) (1).gif"_s} << QString()
-            << u"0 1 2"_s;
+            << u"0 1 2"_s << false;
         QTest::newRow("letter case")
-            << QStringList{u"/p/A.jpg"_s, u"/p/a.png"_s} << QString() << u"0 1"_s;
+            << QStringList{u"/p/A.jpg"_s, u"/p/a.png"_s} << QString() << u"0 1"_s << false;
         QTest::newRow("page names of a PDF")
             << QStringList{u"/p/doc.pdf"_s, u"/p/x.jpg"_s, u"/p/doc-002.jpg"_s,
                            u"/p/doc-1000 (1).png"_s}
-            << QString() << u"0 2 3|1"_s;
+            << QString() << u"0 2 3|1"_s << false;
         QTest::newRow("a numbered series without its PDF")
-            << QStringList{u"/p/scan-001.jpg"_s, u"/p/scan-002.jpg"_s} << QString() << u"0|1"_s;
+            << QStringList{u"/p/scan-001.jpg"_s, u"/p/scan-002.jpg"_s} << QString() << u"0|1"_s
+            << false;
         QTest::newRow("a PDF and an image of its name")
-            << QStringList{u"/p/doc.pdf"_s, u"/p/doc.jpg"_s} << QString() << u"0|1"_s;
+            << QStringList{u"/p/doc.pdf"_s, u"/p/doc.jpg"_s} << QString() << u"0|1"_s << false;
         QTest::newRow("pages of a numbered PDF")
             << QStringList{u"/p/doc (1).pdf"_s, u"/p/doc-001.jpg"_s, u"/p/doc (1)-001 (2).jpg"_s}
-            << QString() << u"0 2|1"_s;
+            << QString() << u"0 2|1"_s << false;
         QTest::newRow("relative paths")
-            << QStringList{u"a.jpg"_s, u"./a.png"_s} << QString() << u"0 1"_s;
+            << QStringList{u"a.jpg"_s, u"./a.png"_s} << QString() << u"0 1"_s << false;
+        QTest::newRow("a kept tree: one name in two subfolders")
+            << QStringList{u"/p/Trip|/p/Trip/x/a.jpg"_s, u"/p/Trip|/p/Trip/y/a.jpg"_s} << u"/out"_s
+            << u"0|1"_s << true;
+        QTest::newRow("a kept tree: two folders of one name")
+            << QStringList{u"/p/Trip|/p/Trip/a.jpg"_s, u"/q/Trip/|/q/Trip/a.png"_s} << u"/out"_s
+            << u"0 1"_s << true;
+        QTest::newRow("a kept tree: a file of the folder's name beside it")
+            << QStringList{u"/p/Trip|/p/Trip/a.jpg"_s, u"/p/a.jpg"_s} << u"/out"_s << u"0|1"_s
+            << true;
+        QTest::newRow("a kept tree without an output folder")
+            << QStringList{u"/p/Trip|/p/Trip/x/a.jpg"_s, u"/p/Trip|/p/Trip/y/a.jpg"_s} << QString()
+            << u"0|1"_s << true;
     }
     void filesThatCompeteForANameRunInTurn()
     {
         QFETCH(QStringList, fileNames);
         QFETCH(QString, outputFolder);
         QFETCH(QString, chains);
-        QCOMPARE(ChainsText(OutputChains(Inputs(fileNames), outputFolder)), chains);
+        QFETCH(bool, keepsTree);
+        TConvertOptions options;
+        options.OutputFolder = outputFolder;
+        options.FolderTree = keepsTree ? TFolderTree::Kept : TFolderTree::Flat;
+        QCOMPARE(ChainsText(OutputChains(Inputs(fileNames), options)), chains);
     }
 
     void resultLine_data()

@@ -1,3 +1,4 @@
+#include "convert/ConvertArguments.h"
 #include "convert/Converter.h"
 #include "convert/FilePlatform.h"
 #include "convert/OutputName.h"
@@ -13,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <latch>
 #include <optional>
 #include <thread>
 
@@ -85,6 +87,26 @@ void Misbehave(TStandIn& standIn, const QString& program, TMisbehaviour misbehav
     }
 }
 
+// A JPEG holding only an ICC profile whose pixels are in `colourSpace` ("RGB ", "CMYK"), as far as
+// a metadata reader looks: up to the start of the picture data.
+QByteArray JpegWithProfile(const QByteArray& colourSpace)
+{
+    QByteArray profile(132, '\0');
+    profile[3] = char(profile.size());
+    profile.replace(16, 4, colourSpace);
+    profile.replace(36, 4, "acsp");
+    const QByteArray segment = QByteArray("ICC_PROFILE\0\x01\x01", 14) + profile;
+    const qsizetype length = segment.size() + 2;
+    return QByteArray("\xFF\xD8\xFF\xE2") + char(length >> 8) + char(length & 0xFF) + segment +
+           QByteArray("\xFF\xDA\x00\x02\xFF\xD9", 6);
+}
+
+TConvertOptions Stripped(TConvertOptions options)
+{
+    options.PhotoInformation = TPhotoInformation::Remove;
+    return options;
+}
+
 TConvertOptions Options(const QString& format, TResizeWidth resize = TResizeWidth::Off,
                         int width = 540, int quality = 75)
 {
@@ -120,7 +142,8 @@ private:
     // A private folder under the scratch folder, as a pattern.
     QString WorkFolderPattern() const
     {
-        return u"^"_s + QRegularExpression::escape(FHome->ScratchFolder()) + u"/convert-[A-Za-z0-9]{6}$"_s;
+        return u"^"_s + QRegularExpression::escape(FHome->ScratchFolder()) +
+               u"/convert-[A-Za-z0-9]{6}$"_s;
     }
     bool IsOtherFileSystem(const QTemporaryDir& folder) const
     {
@@ -256,10 +279,18 @@ private Q_SLOTS:
         QVERIFY(otherRun);
 
         const QString made = MadeOutput(otherSystem.filePath(u"work"_s), QByteArray(3000000, 'x'));
+        // An output given its source's date keeps it across the copy.
+        const QDateTime taken(QDate(2001, 2, 3), QTime(4, 5, 6, 789));
+        {
+            QFile file(made);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(taken, QFileDevice::FileModificationTime));
+        }
         const TClaimedOutput claimed = ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, {});
 
         QCOMPARE(claimed.FileName, Pic(u"a.png"_s));
         QCOMPARE(ReadFile(Pic(u"a.png"_s)), QByteArray(3000000, 'x'));
+        QCOMPARE(QFileInfo(Pic(u"a.png"_s)).lastModified(), taken);
         QCOMPARE(QDir(Pics()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{u".morvane-part-Ef34Gh"_s, u"a.png"_s}));
         QVERIFY(QFile::exists(held + u"/output.png"_s));
@@ -397,6 +428,19 @@ private Q_SLOTS:
             << QStringList{u"file:a1.png"_s, u"file:a[1]{2,3}*?.gif"_s}
             << QStringList{u"./source.png"_s, u"+repage"_s, u"-auto-orient"_s, u"./output.gif"_s}
             << u"a[1]{2,3}*? (1).gif"_s;
+        QTest::newRow("removed photo information, to PNG")
+            << u"a.jpg"_s << u"JPG"_s << Stripped(Options(u"PNG"_s)) << 0 << QStringList()
+            << QStringList{u"./source.jpg[0]"_s, u"+repage"_s,  u"+profile"_s,
+                           u"!icc,*"_s,          u"+set"_s,     u"comment"_s,
+                           u"-auto-orient"_s,    u"-quality"_s, u"75"_s,
+                           u"./output.png"_s}
+            << u"a.png"_s;
+        QTest::newRow("removed photo information, an animation to GIF")
+            << u"b.gif"_s << u"GIF"_s << Stripped(Options(u"GIF"_s)) << 0 << QStringList()
+            << QStringList{u"./source.gif"_s, u"+profile"_s, u"!icc,*"_s,
+                           u"+set"_s,         u"comment"_s,  u"-auto-orient"_s,
+                           u"-quality"_s,     u"75"_s,       u"./output.gif"_s}
+            << u"b (1).gif"_s;
         QTest::newRow("leading dash, extension not plain")
             << u"-density 1.j p"_s << u"JPG"_s << Options(u"PNG"_s) << 0 << QStringList()
             << QStringList{u"./source[0]"_s, u"+repage"_s, u"-auto-orient"_s,
@@ -439,26 +483,95 @@ private Q_SLOTS:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("sourceType");
         QTest::addColumn<TConvertOptions>("options");
+        QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("leadingArguments");
+        QTest::addColumn<QStringList>("profileArguments");
 
-        QTest::newRow("PNG to JPG") << u"e.png"_s << u"PNG"_s << Options(u"JPG"_s)
-                                    << QStringList{u"./source.png[0]"_s, u"-auto-orient"_s};
-        QTest::newRow("lower-case jpg") << u"e.png"_s << u"PNG"_s << Options(u"jpg"_s)
-                                        << QStringList{u"./source.png[0]"_s, u"-auto-orient"_s};
+        const QStringList noProfile;
+        const QStringList profile{u"-icc"_s, u"./profile.icc"_s};
+        QTest::newRow("PNG to JPG")
+            << u"e.png"_s << u"PNG"_s << Options(u"JPG"_s) << QByteArray("source")
+            << QStringList{u"./source.png[0]"_s, u"-auto-orient"_s} << noProfile;
+        QTest::newRow("lower-case jpg")
+            << u"e.png"_s << u"PNG"_s << Options(u"jpg"_s) << QByteArray("source")
+            << QStringList{u"./source.png[0]"_s, u"-auto-orient"_s} << noProfile;
         QTest::newRow("SVG at a width")
             << u"e.svg"_s << u"SVG"_s << Options(u"JPG"_s, TResizeWidth::On, 300)
+            << QByteArray("source")
             << QStringList{u"-background"_s,     u"none"_s,         u"-density"_s, u"300"_s,
-                           u"./source.svg[0]"_s, u"-auto-orient"_s, u"-resize"_s,  u"300x"_s};
+                           u"./source.svg[0]"_s, u"-auto-orient"_s, u"-resize"_s,  u"300x"_s}
+            << noProfile;
         QTest::newRow("GIF source gets no quality from ImageMagick")
-            << u"e.gif"_s << u"GIF"_s << Options(u"JPG"_s)
-            << QStringList{u"./source.gif[0]"_s, u"-auto-orient"_s};
+            << u"e.gif"_s << u"GIF"_s << Options(u"JPG"_s) << QByteArray("source")
+            << QStringList{u"./source.gif[0]"_s, u"-auto-orient"_s} << noProfile;
+        QTest::newRow("the encoder embeds an RGB profile")
+            << u"e.jpg"_s << u"JPG"_s << Options(u"JPG"_s) << JpegWithProfile("RGB ")
+            << QStringList{u"./source.jpg[0]"_s, u"-auto-orient"_s} << profile;
+        QTest::newRow("the profile stays with the information removed")
+            << u"e.jpg"_s << u"JPG"_s << Stripped(Options(u"JPG"_s)) << JpegWithProfile("RGB ")
+            << QStringList{u"./source.jpg[0]"_s, u"-auto-orient"_s} << profile;
+        // The encoder's pixels are RGB: a CMYK profile would misstate them.
+        QTest::newRow("a CMYK profile is left out")
+            << u"e.jpg"_s << u"JPG"_s << Options(u"JPG"_s) << JpegWithProfile("CMYK")
+            << QStringList{u"./source.jpg[0]"_s, u"-auto-orient"_s} << noProfile;
     }
     void jpegPath()
     {
         QFETCH(QString, source);
         QFETCH(QString, sourceType);
         QFETCH(TConvertOptions, options);
+        QFETCH(QByteArray, content);
         QFETCH(QStringList, leadingArguments);
+        QFETCH(QStringList, profileArguments);
+        const TStandIn standIn;
+        QVERIFY(WriteFile(Pic(source), content));
+
+        const TConvertResult result =
+            Converter(standIn, options).ConvertImage(Pic(source), sourceType, 0, {});
+
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const QList<TStandInCall> calls = standIn.Calls();
+        QCOMPARE(calls.size(), 2);
+        QCOMPARE(calls[0].Program, u"magick"_s);
+        const QStringList bitmapOptions{
+            u"-background"_s, u"white"_s,     u"-alpha"_s, u"remove"_s, u"-colorspace"_s,
+            u"sRGB"_s,        u"-compress"_s, u"none"_s,   u"-type"_s,  u"TrueColor"_s};
+        QCOMPARE(calls[0].Arguments,
+                 leadingArguments + bitmapOptions + QStringList{u"BMP3:./bitmap.bmp"_s});
+        QCOMPARE(calls[1].Program, u"cjpeg"_s);
+        const QStringList encoderArguments =
+            QStringList{u"-quality"_s, u"75"_s} + profileArguments +
+            QStringList{u"-outfile"_s, u"./output.jpg"_s, u"./bitmap.bmp"_s};
+        QCOMPARE(calls[1].Arguments, encoderArguments);
+        QCOMPARE(calls[1].WorkingFolder, calls[0].WorkingFolder);
+
+        // A JPG source holds the first name itself.
+        const QString output =
+            FileStem(source) + (sourceType == u"JPG" ? u" (1).jpg"_s : u".jpg"_s);
+        QCOMPARE(ReadFile(Pic(output)), QByteArray("written by cjpeg\n"));
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
+    }
+
+    // ImageMagick reads the EXIF of a HEIF picture, where exiv2 may not: without decoding the
+    // picture, before the conversion, unless the information is to be removed.
+    void heifExifIsReadByImageMagick_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("sourceType");
+        QTest::addColumn<TConvertOptions>("options");
+        QTest::addColumn<bool>("isExtracted");
+        QTest::newRow("HEIC") << u"p.heic"_s << u"HEIC"_s << Options(u"PNG"_s) << true;
+        QTest::newRow("AVIF to JPG") << u"p.avif"_s << u"AVIF"_s << Options(u"JPG"_s) << true;
+        QTest::newRow("removed") << u"p.heic"_s << u"HEIC"_s << Stripped(Options(u"PNG"_s))
+                                 << false;
+        QTest::newRow("another type") << u"p.png"_s << u"PNG"_s << Options(u"PNG"_s) << false;
+    }
+    void heifExifIsReadByImageMagick()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, sourceType);
+        QFETCH(TConvertOptions, options);
+        QFETCH(bool, isExtracted);
         const TStandIn standIn;
 
         const TConvertResult result =
@@ -466,18 +579,10 @@ private Q_SLOTS:
 
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         const QList<TStandInCall> calls = standIn.Calls();
-        QCOMPARE(calls.size(), 2);
-        QCOMPARE(calls[0].Program, u"magick"_s);
-        const QStringList bitmapOptions{u"-colorspace"_s, u"sRGB"_s,  u"-compress"_s,
-                                        u"none"_s,        u"-type"_s, u"TrueColor"_s};
-        QCOMPARE(calls[0].Arguments,
-                 leadingArguments + bitmapOptions + QStringList{u"BMP3:./bitmap.bmp"_s});
-        QCOMPARE(calls[1].Program, u"cjpeg"_s);
-        QCOMPARE(calls[1].Arguments, (QStringList{u"-quality"_s, u"75"_s, u"-outfile"_s,
-                                                  u"./output.jpg"_s, u"./bitmap.bmp"_s}));
-        QCOMPARE(calls[1].WorkingFolder, calls[0].WorkingFolder);
-
-        QCOMPARE(ReadFile(Pic(FileStem(source) + u".jpg"_s)), QByteArray("written by cjpeg\n"));
+        const QString input = u"./source."_s + QFileInfo(source).suffix() + u"[0]"_s;
+        const QStringList extract{u"-ping"_s, input, u"EXIF:./photo.exif"_s};
+        QCOMPARE(calls.first().Arguments == extract, isExtracted);
+        QCOMPARE(calls.size(), (IsJpegTarget(options.Format) ? 2 : 1) + (isExtracted ? 1 : 0));
         QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
@@ -664,7 +769,8 @@ private Q_SLOTS:
                     .ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {})
                     .Succeeded);
 
-        QCOMPARE(FHome->ScratchEntries(), (QStringList{u"convert-Ef34Gh"_s, u"convert-not-ours"_s}));
+        QCOMPARE(FHome->ScratchEntries(),
+                 (QStringList{u"convert-Ef34Gh"_s, u"convert-not-ours"_s}));
         QVERIFY(QFile::exists(held + u"/page/output.png"_s));
     }
 
@@ -748,6 +854,36 @@ private Q_SLOTS:
             workFolders.insert(call.WorkingFolder);
         QCOMPARE(workFolders.size(), Count);
         QCOMPARE(FHome->ScratchEntries(), QStringList());
+    }
+
+    // Files of one kept tree are converted at the same time, and each makes the folders its
+    // output goes into: a folder that another made a moment before is no failure.
+    void keptTreeFoldersMadeAtTheSameTime()
+    {
+        constexpr int Count = 4;
+        for (int round = 0; round < 100; ++round) {
+            const QString out = Pic(u"out-%1"_s.arg(round));
+            QVERIFY(QDir().mkpath(out));
+            QList<TOutputFolder> made(Count);
+            std::latch start(Count);
+            std::vector<std::thread> workers;
+            for (int i = 0; i < Count; ++i) {
+                workers.emplace_back([&, i] {
+                    TConvertOptions options = Options(u"PNG"_s);
+                    options.OutputFolder = out;
+                    options.Subfolder = u"Trip/Day/%1"_s.arg(i);
+                    start.arrive_and_wait();
+                    made[i] = MakeOutputFolder(options);
+                });
+            }
+            for (std::thread& worker : workers)
+                worker.join();
+            for (int i = 0; i < Count; ++i) {
+                QVERIFY2(made[i].Error.isEmpty(), qPrintable(made[i].Error));
+                QCOMPARE(made[i].Path,
+                         QFileInfo(out).canonicalFilePath() + u"/Trip/Day/"_s + QString::number(i));
+            }
+        }
     }
 
     void toolFolderGivenIsTheOnlyPlaceLookedAt()

@@ -10,7 +10,10 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTest>
+
+#include <exiv2/exiv2.hpp>
 
 using namespace Qt::StringLiterals;
 
@@ -113,6 +116,69 @@ QByteArray RepairablePdf()
            QByteArray::number(wrongTableOffset) + "\n%%EOF\n";
 }
 
+// A wide-gamut profile, so that a lost one shows.
+const QString WideGamutProfile = u"/usr/share/color/icc/ghostscript/a98.icc"_s;
+const QString Camera = u"Morvcam"_s;
+const QString Comment = u"secret note"_s;
+const QString Title = u"Trip to the bay"_s;
+
+// EXIF (date taken, camera, lens, place, turned by 90 degrees), and unless only EXIF is wanted,
+// XMP and a comment, written by exiv2 itself.
+bool AddPhotoInfo(const QString& path, bool onlyExif = false)
+{
+    try {
+        const auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+        image->readMetadata();
+        Exiv2::ExifData& exif = image->exifData();
+        exif["Exif.Image.Make"] = Camera.toStdString();
+        exif["Exif.Image.Model"] = std::string("M-1");
+        exif["Exif.Image.Orientation"] = uint16_t(6);
+        exif["Exif.Photo.DateTimeOriginal"] = std::string("2021:07:04 10:20:30");
+        exif["Exif.Photo.LensModel"] = std::string("Morvlens 50");
+        exif["Exif.Photo.PixelXDimension"] = uint32_t(40);
+        exif["Exif.Photo.PixelYDimension"] = uint32_t(20);
+        exif["Exif.GPSInfo.GPSLatitudeRef"] = std::string("N");
+        Exiv2::URationalValue latitude;
+        latitude.read("48/1 51/1 30/1");
+        exif["Exif.GPSInfo.GPSLatitude"].setValue(&latitude);
+        if (!onlyExif) {
+            Exiv2::XmpData& xmp = image->xmpData();
+            xmp["Xmp.dc.title"] = Title.toStdString();
+            xmp["Xmp.tiff.Orientation"] = std::string("6");
+            xmp["Xmp.exif.PixelXDimension"] = std::string("40");
+            image->setComment(Comment.toStdString());
+        }
+        image->writeMetadata();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// What exiv2 reads of a file's EXIF and XMP, key by key; empty where it reads nothing.
+struct TReadBack
+{
+    QMap<QString, QString> Exif;
+    QMap<QString, QString> Xmp;
+};
+
+TReadBack ReadBack(const QString& path)
+{
+    TReadBack read;
+    try {
+        const auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+        image->readMetadata();
+        for (const Exiv2::Exifdatum& datum : image->exifData())
+            read.Exif.insert(QString::fromStdString(datum.key()),
+                             QString::fromStdString(datum.value().toString()));
+        for (const Exiv2::Xmpdatum& datum : image->xmpData())
+            read.Xmp.insert(QString::fromStdString(datum.key()),
+                            QString::fromStdString(datum.value().toString()));
+    } catch (const std::exception&) {
+    }
+    return read;
+}
+
 TConvertOptions Options(const QString& format, int quality = 75)
 {
     TConvertOptions options;
@@ -182,6 +248,31 @@ private:
                            const TConvertOptions& options) const
     {
         return TConverter(FTools, options).ConvertFile(source, type);
+    }
+    // The colour profile as ImageMagick reads it from the first picture; empty for none.
+    QByteArray ProfileOf(const QString& path) const
+    {
+        const QString profile = Pic(u"profile-check.icc"_s);
+        QFile::remove(profile);
+        RunProcess(FTools.ImageMagick, {path + u"[0]"_s, u"ICC:"_s + profile});
+        return ReadFile(profile);
+    }
+    QString PixelAt(const QString& path, int x, int y) const
+    {
+        return RunProcess(FTools.ImageMagick, {path + u"[0]"_s, u"-format"_s,
+                                               u"%[pixel:p{%1,%2}]"_s.arg(x).arg(y), u"info:"_s});
+    }
+    // A PNG of the photo's pixels and profile, holding the photo's EXIF in an eXIf chunk.
+    bool MakePngWithExif(const QString& name, const QString& photo) const
+    {
+        const QString extract = Fixture(u"photo.exif"_s);
+        if (!MakeImage(name, {u"-size"_s, u"40x20"_s, u"gradient:red-blue"_s, u"-profile"_s,
+                              WideGamutProfile}) ||
+            !RunProcess(FTools.ImageMagick, {Fixture(photo), u"EXIF:"_s + extract}).isEmpty())
+            return false;
+        // ImageMagick writes it as JPEG holds it, after "Exif\0\0".
+        return WriteFile(Fixture(name),
+                         WithPngChunk(ReadFile(Fixture(name)), "eXIf", ReadFile(extract).mid(6)));
     }
 
 private Q_SLOTS:
@@ -282,6 +373,40 @@ private Q_SLOTS:
         QVERIFY(WriteFile(Fixture(u"2-bit.pcx"_s), PcxFile(2, 1, 16)));
         QVERIFY(WriteFile(Fixture(u"4-bit.pcx"_s), PcxFile(4, 1, 16)));
         QVERIFY(WriteFile(Fixture(u"4-planes.pcx"_s), PcxFile(1, 4, 16)));
+
+        // A photo as phones and cameras leave it: date taken, camera, lens, place, turned by
+        // 90 degrees, in a wide-gamut colour space; the same in a PNG's eXIf chunk and in HEIC.
+        QVERIFY2(QFile::exists(WideGamutProfile), "Ghostscript's colour profiles are missing");
+        QVERIFY(MakeImage(u"photo.jpg"_s, {u"-size"_s, u"40x20"_s, u"gradient:red-blue"_s,
+                                           u"-profile"_s, WideGamutProfile}));
+        QVERIFY(AddPhotoInfo(Fixture(u"photo.jpg"_s)));
+        QVERIFY(MakePngWithExif(u"photo.png"_s, u"photo.jpg"_s));
+        // ImageMagick 6 takes a WEBP's XMP chunk for a damaged profile.
+        QVERIFY(MakeImage(u"photo.webp"_s, {u"-size"_s, u"40x20"_s, u"gradient:red-blue"_s,
+                                            u"-profile"_s, WideGamutProfile}));
+        QVERIFY(AddPhotoInfo(Fixture(u"photo.webp"_s), true));
+        const QString heifEncoder = QStandardPaths::findExecutable(u"heif-enc"_s);
+        QVERIFY2(!heifEncoder.isEmpty(), "heif-enc (libheif-examples) is not installed");
+        RunProcess(heifEncoder,
+                   {u"-q"_s, u"90"_s, Fixture(u"photo.jpg"_s), u"-o"_s, Fixture(u"photo.heic"_s)});
+        QVERIFY(QFile::exists(Fixture(u"photo.heic"_s)));
+
+        // Black drawings on transparency, as logos come.
+        const QStringList drawing{u"-size"_s,
+                                  u"40x40"_s,
+                                  u"xc:none"_s,
+                                  u"-fill"_s,
+                                  u"black"_s,
+                                  u"-draw"_s,
+                                  u"rectangle 10,10 29,29"_s};
+        for (const QString& name :
+             {u"drawing.png"_s, u"drawing.gif"_s, u"drawing.webp"_s, u"drawing.tif"_s})
+            QVERIFY(MakeImage(name, drawing));
+        QVERIFY(MakeImage(u"drawing.ico"_s, drawing));
+        QVERIFY(WriteFile(Fixture(u"drawing.svg"_s),
+                          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" "
+                          "height=\"40\"><rect x=\"10\" y=\"10\" width=\"20\" height=\"20\" "
+                          "fill=\"black\"/></svg>"));
     }
 
     void init() { NewPicFolder(); }
@@ -705,6 +830,188 @@ private Q_SLOTS:
         const TConvertResult result = Convert(source, u"PDF"_s, Options(u"PNG"_s));
         QVERIFY2(result.Succeeded, qPrintable(result.Reason));
         QCOMPARE(Frames(Pic(u"100%-001.png"_s)), QStringList{u"96 48"_s});
+    }
+
+    // JPEG has no transparency: what was transparent comes out white, not black, and the
+    // drawing on it stays; a target with transparency keeps it.
+    void transparencyBecomesWhiteInJpg_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QPoint>("drawn");
+        QTest::addColumn<QPoint>("transparent");
+
+        for (const QString& type : {u"PNG"_s, u"GIF"_s, u"WEBP"_s, u"TIF"_s, u"ICO"_s, u"SVG"_s})
+            QTest::newRow(qPrintable(type))
+                << u"drawing."_s + type.toLower() << type << QPoint(20, 20) << QPoint(2, 2);
+        // Ghostscript draws the page's left half; the right half is transparent.
+        QTest::newRow("AI") << u"one-page.pdf"_s << u"AI"_s << QPoint(10, 24) << QPoint(80, 24);
+    }
+    void transparencyBecomesWhiteInJpg()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, type);
+        QFETCH(QPoint, drawn);
+        QFETCH(QPoint, transparent);
+        const QString source = CopyFixture(fixture, u"logo."_s + type.toLower());
+        for (const QString& format : {u"JPG"_s, u"PNG"_s}) {
+            const QString output = GetOutputFileName(source, format, {});
+            const TConvertResult result = Convert(source, type, Options(format));
+            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            const QString background = PixelAt(output, transparent.x(), transparent.y());
+            if (format == u"JPG")
+                QCOMPARE(background, u"srgb(255,255,255)"_s);
+            else
+                QVERIFY2(background.contains(u"a("_s) && background.endsWith(u",0)"_s),
+                         qPrintable(background));
+            QVERIFY2(!PixelAt(output, drawn.x(), drawn.y()).startsWith(u"srgb(255,255,255"_s),
+                     qPrintable(format));
+        }
+    }
+
+    // Every target but GIF keeps the date taken, the camera and the place; all say they are
+    // upright and of their own size, and keep the colour profile.
+    void photoInformationIsKept_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("keepsXmp");
+
+        for (const QString& format : {u"JPG"_s, u"PNG"_s, u"WEBP"_s, u"TIFF"_s, u"GIF"_s}) {
+            // ImageMagick 6 refuses a WEBP with an XMP chunk; HEIF's XMP is read by neither tool.
+            const bool keepsXmp = format != u"WEBP" && format != u"GIF";
+            QTest::addRow("JPG to %s", qPrintable(format))
+                << u"photo.jpg"_s << u"JPG"_s << format << keepsXmp;
+            QTest::addRow("PNG with eXIf to %s", qPrintable(format))
+                << u"photo.png"_s << u"PNG"_s << format << false;
+            QTest::addRow("HEIC to %s", qPrintable(format))
+                << u"photo.heic"_s << u"HEIC"_s << format << false;
+            QTest::addRow("WEBP to %s", qPrintable(format))
+                << u"photo.webp"_s << u"WEBP"_s << format << false;
+        }
+    }
+    void photoInformationIsKept()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, type);
+        QFETCH(QString, format);
+        QFETCH(bool, keepsXmp);
+        const QString source = CopyFixture(fixture, u"photo."_s + QFileInfo(fixture).suffix());
+        const QString output = GetOutputFileName(source, format, {});
+
+        const TConvertResult result = Convert(source, type, Options(format));
+
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QCOMPARE(ProfileOf(output), ReadFile(WideGamutProfile));
+        const TReadBack read = ReadBack(output);
+        if (format == u"GIF") {
+            QCOMPARE(read.Exif.size() + read.Xmp.size(), 0);
+            QVERIFY(!ReadFile(output).contains(Camera.toUtf8()));
+            return;
+        }
+        QCOMPARE(read.Exif.value(u"Exif.Image.Make"_s), Camera);
+        QCOMPARE(read.Exif.value(u"Exif.Photo.DateTimeOriginal"_s), u"2021:07:04 10:20:30"_s);
+        QCOMPARE(read.Exif.value(u"Exif.Photo.LensModel"_s), u"Morvlens 50"_s);
+        QCOMPARE(read.Exif.value(u"Exif.GPSInfo.GPSLatitude"_s), u"48/1 51/1 30/1"_s);
+        QCOMPARE(read.Exif.value(u"Exif.Image.Orientation"_s), u"1"_s);
+        const QString size = Frames(output).value(0);
+        QCOMPARE(read.Exif.value(u"Exif.Photo.PixelXDimension"_s) + u' ' +
+                     read.Exif.value(u"Exif.Photo.PixelYDimension"_s),
+                 size);
+        QCOMPARE(read.Exif.contains(u"Exif.Thumbnail.Compression"_s), false);
+        QCOMPARE(read.Xmp.value(u"Xmp.dc.title"_s).contains(Title), keepsXmp);
+        if (keepsXmp) {
+            QCOMPARE(read.Xmp.value(u"Xmp.tiff.Orientation"_s), u"1"_s);
+            QCOMPARE(read.Xmp.value(u"Xmp.exif.PixelXDimension"_s), size.section(u' ', 0, 0));
+        }
+        // The picture was turned upright by its EXIF, except HEIF's, which is upright as stored.
+        QCOMPARE(size, type == u"HEIC" ? u"40 20"_s : u"20 40"_s);
+    }
+
+    // Removed: no EXIF, XMP, place or comment anywhere in the file, but the colour profile.
+    void photoInformationIsRemoved_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("format");
+        for (const QString& format : {u"JPG"_s, u"PNG"_s, u"WEBP"_s, u"TIFF"_s, u"GIF"_s}) {
+            QTest::addRow("JPG to %s", qPrintable(format)) << u"photo.jpg"_s << u"JPG"_s << format;
+            QTest::addRow("PNG to %s", qPrintable(format)) << u"photo.png"_s << u"PNG"_s << format;
+            QTest::addRow("HEIC to %s", qPrintable(format))
+                << u"photo.heic"_s << u"HEIC"_s << format;
+            QTest::addRow("WEBP to %s", qPrintable(format))
+                << u"photo.webp"_s << u"WEBP"_s << format;
+        }
+    }
+    void photoInformationIsRemoved()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, type);
+        QFETCH(QString, format);
+        const QString source = CopyFixture(fixture, u"photo."_s + QFileInfo(fixture).suffix());
+        const QString output = GetOutputFileName(source, format, {});
+        TConvertOptions options = Options(format);
+        options.PhotoInformation = TPhotoInformation::Remove;
+
+        const TConvertResult result = Convert(source, type, options);
+
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QCOMPARE(ProfileOf(output), ReadFile(WideGamutProfile));
+        const TReadBack read = ReadBack(output);
+        for (const QString& key : read.Exif.keys()) {
+            // What a TIFF says of its own pixels is no photo information.
+            QVERIFY2(key.startsWith(u"Exif.Image."_s) && key != u"Exif.Image.Make" &&
+                         key != u"Exif.Image.GPSTag" && key != u"Exif.Image.ExifTag",
+                     qPrintable(key));
+        }
+        QCOMPARE(read.Xmp.keys(), QStringList());
+        const QByteArray bytes = ReadFile(output);
+        for (const QString& told : {Camera, Comment, Title, u"GPSLatitude"_s})
+            QVERIFY2(!bytes.contains(told.toUtf8()), qPrintable(told));
+        // Turned upright all the same.
+        QCOMPARE(Frames(output).value(0), type == u"HEIC" ? u"40 20"_s : u"20 40"_s);
+    }
+
+    // Each output gets the modification time of the file it came from: a PDF's pages the PDF's.
+    void keptDatesAreTheSources_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QStringList>("outputs");
+        QTest::newRow("JPG to JPG")
+            << u"photo.jpg"_s << u"JPG"_s << u"JPG"_s << QStringList{u"source (1).jpg"_s};
+        QTest::newRow("JPG to PNG")
+            << u"photo.jpg"_s << u"JPG"_s << u"PNG"_s << QStringList{u"source.png"_s};
+        QTest::newRow("PDF to WEBP")
+            << u"three-pages.pdf"_s << u"PDF"_s << u"WEBP"_s
+            << QStringList{u"source-001.webp"_s, u"source-002.webp"_s, u"source-003.webp"_s};
+        QTest::newRow("AI to TIFF")
+            << u"one-page.pdf"_s << u"AI"_s << u"TIFF"_s << QStringList{u"source.tiff"_s};
+    }
+    void keptDatesAreTheSources()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, type);
+        QFETCH(QString, format);
+        QFETCH(QStringList, outputs);
+        const QString extension = type == u"AI" ? u"ai"_s : QFileInfo(fixture).suffix();
+        const QString source = CopyFixture(fixture, u"source."_s + extension);
+        const QDateTime taken(QDate(2001, 2, 3), QTime(4, 5, 6, 789));
+        {
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(taken, QFileDevice::FileModificationTime));
+        }
+        TConvertOptions options = Options(format);
+        options.FileDates = TFileDates::OfSource;
+
+        const TConvertResult result = Convert(source, type, options);
+
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        for (const QString& output : outputs)
+            QCOMPARE(QFileInfo(Pic(output)).lastModified(), taken);
     }
 };
 

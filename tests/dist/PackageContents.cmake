@@ -65,12 +65,12 @@ if(NOT name STREQUAL "morvane" OR NOT version STREQUAL VERSION OR NOT section ST
         "Section: ${section}, Maintainer: ${maintainer}, Description:\n${description}")
 endif()
 
-# The Qt libraries come from the programs' own links, with the versions they need; the tools
-# that the programs start are no link and must be declared.
+# The Qt and exiv2 libraries come from the programs' own links, with the versions they need; the
+# tools that the programs start are no link and must be declared.
 control_field(Depends depends)
 string(REPLACE ", " ";" dependencies "${depends}")
-foreach(needed libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6svg6 qt6-qpa-plugins
-        imagemagick libmagickcore-6.q16-6-extra ghostscript libjpeg-turbo-progs)
+foreach(needed libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6svg6 libexiv2-27
+        qt6-qpa-plugins imagemagick libmagickcore-6.q16-6-extra ghostscript libjpeg-turbo-progs)
     if(NOT "${dependencies}" MATCHES "(^|;)${needed}( \\(>= [^)]+\\))?(;|$)")
         message(FATAL_ERROR "Depends lacks ${needed}: ${depends}")
     endif()

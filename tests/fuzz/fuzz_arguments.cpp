@@ -25,6 +25,8 @@ enum class TPathRole
     PagePrefix,
     AiPng,
     Document,
+    Profile,
+    Exif,
     Count
 };
 
@@ -136,7 +138,8 @@ void CheckEveryBuilder(const TBuild& build, const TPaths& paths)
     for (std::size_t role = 0; role < RoleCount; ++role)
         plain[role] = PlainPath(role);
     const auto image = [&build](const TPaths& p) {
-        return TImageInput{Path(p, TPathRole::Input), build.SourceType, build.ScalePercent};
+        return TImageInput{Path(p, TPathRole::Input), build.SourceType, build.ScalePercent,
+                           Path(p, TPathRole::Profile)};
     };
     CheckArguments(
         u"magick"_s,
@@ -147,9 +150,13 @@ void CheckEveryBuilder(const TBuild& build, const TPaths& paths)
         BitmapArguments(build.Options, image(paths), Path(paths, TPathRole::Bitmap)), paths);
     const auto jpeg = [&build](const TPaths& p) {
         return JpegEncoderArguments(build.Quality, Path(p, TPathRole::Jpeg),
-                                    Path(p, TPathRole::Bitmap));
+                                    Path(p, TPathRole::Bitmap), Path(p, TPathRole::Profile));
     };
     CheckArguments(u"cjpeg"_s, jpeg(plain), jpeg(paths), paths);
+    const auto exif = [](const TPaths& p) {
+        return ExifExtractArguments(Path(p, TPathRole::Input), Path(p, TPathRole::Exif));
+    };
+    CheckArguments(u"magick"_s, exif(plain), exif(paths), paths);
     const auto pdf = [](const TPaths& p) {
         return PdfArguments(u"/fonts"_s, PdfPagePattern(Path(p, TPathRole::PagePrefix)),
                             Path(p, TPathRole::Document));
@@ -169,6 +176,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TPaths paths;
     for (QString& path : paths)
         path = input.Text();
+    // An empty profile stands for none.
+    if (Path(paths, TPathRole::Profile).isEmpty())
+        paths[static_cast<std::size_t>(TPathRole::Profile)] = u"profile"_s;
     TBuild build;
     build.Options.Format = input.Text();
     build.SourceType = input.Text();

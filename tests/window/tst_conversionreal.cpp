@@ -1,6 +1,7 @@
 #include "PicFixture.h"
 #include "TestHome.h"
 #include "WindowControls.h"
+#include "config/Config.h"
 #include "convert/ConvertTools.h"
 #include "convert/RunProcess.h"
 #include "i18n/Translate.h"
@@ -8,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTest>
 
@@ -94,6 +96,45 @@ private Q_SLOTS:
         const QString extension = format.toLower();
         QVERIFY(QFileInfo(Pic(u"icon."_s + extension)).size() > 0);
         QVERIFY(QFileInfo(Pic(u"doc-001."_s + extension)).size() > 0);
+    }
+
+    // A folder converted into the chosen folder with the folder structure kept: the tree comes
+    // back under the folder's own name, and each output has its source's date.
+    void a_folder_tree_lands_in_the_chosen_folder()
+    {
+        QVERIFY(QDir().mkpath(Pic(u"Trip/Day 1"_s)));
+        QVERIFY(MakeImage(u"Trip/a.jpg"_s, {u"-size"_s, u"12x8"_s, u"xc:red"_s}));
+        QVERIFY(MakeImage(u"Trip/Day 1/a.jpg"_s, {u"-size"_s, u"8x8"_s, u"xc:blue"_s}));
+        const QDateTime taken(QDate(2001, 2, 3), QTime(4, 5, 6));
+        for (const QString& name : {u"Trip/a.jpg"_s, u"Trip/Day 1/a.jpg"_s}) {
+            QFile file(Pic(name));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(taken, QFileDevice::FileModificationTime));
+        }
+        {
+            TConfig config(u"Dovrelan\\Morvane"_s);
+            config.WriteString(u"format"_s, u"PNG"_s);
+            config.WriteInteger(u"save"_s, 2);
+            config.WriteString(u"savepath"_s, Pic(u"out"_s));
+            config.WriteBoolean(u"keep_tree"_s, true);
+            config.WriteBoolean(u"keep_dates"_s, true);
+        }
+
+        TFrmMorvane window({u"morvane"_s}, TFrmMorvaneSetup{});
+        window.AddFile({Pic(u"Trip"_s)});
+        Control<QAbstractButton>(window, u"BtnStart"_s).click();
+        QTRY_COMPARE_WITH_TIMEOUT(ShownStatuses(window), (QStringList{u"Success"_s, u"Success"_s}),
+                                  60000);
+
+        QStringList outputs;
+        QDirIterator files(Pic(u"out"_s), QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString output = files.next();
+            outputs << QDir(Pic(u"out"_s)).relativeFilePath(output);
+            QCOMPARE(QFileInfo(output).lastModified(), taken);
+        }
+        outputs.sort();
+        QCOMPARE(outputs, (QStringList{u"Trip/Day 1/a.png"_s, u"Trip/a.png"_s}));
     }
 };
 

@@ -452,6 +452,49 @@ private Q_SLOTS:
         QCOMPARE(Stored(u"resize_w"_s, true), QVariant(false));
     }
 
+    // Each file option starts off, is stored when clicked, is shown again on the next start and
+    // reaches the conversion.
+    void fileOptions_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("name");
+
+        QTest::newRow("remove photo information") << u"ChkStrip"_s << u"strip"_s;
+        QTest::newRow("keep file dates") << u"ChkKeepDates"_s << u"keep_dates"_s;
+        QTest::newRow("keep folder structure") << u"ChkKeepTree"_s << u"keep_tree"_s;
+    }
+    void fileOptions()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, name);
+        const auto optionsOn = [](const TFrmMorvane& window) {
+            const TConvertOptions options =
+                Control<TSettingsPage>(window, u"PnlSetting"_s).ConvertOptions();
+            QStringList on;
+            if (options.PhotoInformation == TPhotoInformation::Remove)
+                on << u"strip"_s;
+            if (options.FileDates == TFileDates::OfSource)
+                on << u"keep_dates"_s;
+            if (options.FolderTree == TFolderTree::Kept)
+                on << u"keep_tree"_s;
+            return on;
+        };
+        {
+            TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
+            QCOMPARE(optionsOn(window), QStringList());
+            Control<QCheckBox>(window, box).click();
+            QCOMPARE(Stored(name, false), QVariant(true));
+            QCOMPARE(optionsOn(window), QStringList{name});
+        }
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
+        QVERIFY(Control<QCheckBox>(window, box).isChecked());
+        QCOMPARE(optionsOn(window), QStringList{name});
+
+        Control<QCheckBox>(window, box).click();
+        QCOMPARE(Stored(name, true), QVariant(false));
+        QCOMPARE(optionsOn(window), QStringList());
+    }
+
     void outputChoice_data()
     {
         QTest::addColumn<QString>("button");
@@ -836,6 +879,38 @@ private Q_SLOTS:
         QVERIFY(caption.contains(format));
         QVERIFY(QFontMetrics(start.font()).horizontalAdvance(caption) < start.width());
         QVERIFY(start.font().pixelSize() >= 8);
+    }
+
+    // The file options' captions are translated and whole in every language.
+    void fileOptionCaptionsFit_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("strip");
+
+        QTest::newRow("ko") << u"ko"_s << u"사진 정보 제거"_s;
+        QTest::newRow("en") << u"en"_s << u"Remove photo information"_s;
+        QTest::newRow("ja") << u"ja"_s << u"写真情報を削除"_s;
+        QTest::newRow("zh") << u"zh"_s << u"删除照片信息"_s;
+        QTest::newRow("ru") << u"ru"_s << u"Удалить сведения о снимке"_s;
+        QTest::newRow("it") << u"it"_s << u"Rimuovi le informazioni della foto"_s;
+        QTest::newRow("fr") << u"fr"_s << u"Supprimer les informations de la photo"_s;
+    }
+    void fileOptionCaptionsFit()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, strip);
+        SetCurrentLanguage(language);
+
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
+
+        QCOMPARE(Control<QCheckBox>(window, u"ChkStrip"_s).text(), strip);
+        const QRect group = Control<QGroupBox>(window, u"GrpFile"_s).contentsRect();
+        for (const QString& name : {u"ChkStrip"_s, u"ChkKeepDates"_s, u"ChkKeepTree"_s}) {
+            const auto& box = Control<QCheckBox>(window, name);
+            QVERIFY2(box.sizeHint().width() <= box.width(),
+                     qPrintable(name + u": "_s + box.text()));
+            QVERIFY2(box.geometry().right() <= group.right(), qPrintable(name));
+        }
     }
 
     void commandLine_data()

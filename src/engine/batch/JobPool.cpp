@@ -1,6 +1,7 @@
 #include "batch/JobPool.h"
 
 #include "batch/OutputChains.h"
+#include "convert/OutputName.h"
 
 #include <QThread>
 
@@ -68,10 +69,10 @@ private:
 class TInputQueue
 {
 public:
-    TInputQueue(const QList<TFileInfo>& inputs, const QString& outputFolder)
+    TInputQueue(const QList<TFileInfo>& inputs, const TConvertOptions& options)
         : FWaitsFor(inputs.size(), -1), FIsDone(inputs.size(), false)
     {
-        for (const QList<qsizetype>& chain : OutputChains(inputs, outputFolder)) {
+        for (const QList<qsizetype>& chain : OutputChains(inputs, options)) {
             for (qsizetype link = 1; link < chain.size(); ++link)
                 FWaitsFor[chain[link]] = chain[link - 1];
         }
@@ -190,7 +191,7 @@ void TJobPool::Run(const QList<TFileInfo> inputs, const TResultHandler& onResult
                    const TProgressHandler& onProgress)
 {
     TResultBoard board(inputs.size());
-    TInputQueue queue(inputs, FOptions.OutputFolder);
+    TInputQueue queue(inputs, FOptions);
     // One task per input, each taking whichever input is next when it runs; between two files a
     // worker first helps with the pages of a document under way.
     for (qsizetype task = 0; task < inputs.size(); ++task) {
@@ -237,7 +238,7 @@ TConvertResult TJobPool::Convert(qsizetype index, const TFileInfo& input)
 TConvertResult TJobPool::ConvertOrFail(const TFileInfo& input)
 {
     try {
-        TConverter converter(FTools, FOptions);
+        TConverter converter(FTools, OptionsForFile(FOptions, input.FileName, input.Root));
         converter.SetStopToken(FStop);
         converter.SetPageRunner(
             [this](qsizetype count, const std::function<TConvertResult(qsizetype)>& convertPage) {

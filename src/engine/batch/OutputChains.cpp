@@ -12,10 +12,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 // Keys are case-folded: on a file system that ignores case, "A.png" and "a.png" are one name.
-QString FolderKey(const QString& fileName, const QString& outputFolder)
+QString FolderKey(const TFileInfo& input, const TConvertOptions& options)
 {
-    const QString folder = outputFolder.isEmpty() ? QFileInfo(fileName).absolutePath()
-                                                  : QFileInfo(outputFolder).absoluteFilePath();
+    const TConvertOptions own = OptionsForFile(options, input.FileName, input.Root);
+    const QString folder =
+        own.OutputFolder.isEmpty()
+            ? QFileInfo(input.FileName).absolutePath()
+            : QFileInfo(QDir(own.OutputFolder).filePath(own.Subfolder)).absoluteFilePath();
     return QDir::cleanPath(folder).toCaseFolded();
 }
 
@@ -39,19 +42,17 @@ bool IsDocument(const TFileInfo& input)
 class TChainKeys
 {
 public:
-    TChainKeys(const QList<TFileInfo>& inputs, const QString& outputFolder)
-        : FOutputFolder(outputFolder)
+    TChainKeys(const QList<TFileInfo>& inputs, const TConvertOptions& options) : FOptions(options)
     {
         for (const TFileInfo& input : inputs) {
             if (IsDocument(input))
-                FDocuments.insert(
-                    DocumentKey(FolderKey(input.FileName, FOutputFolder), StemKey(input.FileName)));
+                FDocuments.insert(DocumentKey(FolderKey(input, FOptions), StemKey(input.FileName)));
         }
     }
 
     QString KeyOf(const TFileInfo& input) const
     {
-        const QString folder = FolderKey(input.FileName, FOutputFolder);
+        const QString folder = FolderKey(input, FOptions);
         // Pages are numbered after the whole stem: "a (1).pdf" gives "a (1)-001".
         if (IsDocument(input))
             return DocumentKey(folder, StemKey(input.FileName));
@@ -70,14 +71,14 @@ private:
         return folder + u"/d:"_s + stem;
     }
 
-    QString FOutputFolder;
+    const TConvertOptions& FOptions;
     QSet<QString> FDocuments;
 };
 } // namespace
 
-QList<QList<qsizetype>> OutputChains(const QList<TFileInfo>& inputs, const QString& outputFolder)
+QList<QList<qsizetype>> OutputChains(const QList<TFileInfo>& inputs, const TConvertOptions& options)
 {
-    const TChainKeys keys(inputs, outputFolder);
+    const TChainKeys keys(inputs, options);
     QHash<QString, qsizetype> chainOfKey;
     QList<QList<qsizetype>> chains;
     for (qsizetype index = 0; index < inputs.size(); ++index) {

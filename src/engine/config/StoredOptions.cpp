@@ -39,8 +39,9 @@ QVariant DefaultSavePath()
 }
 
 // In the order loading reads them; stored files rely on the names and kinds. A "save" of -1 means
-// never chosen: anything but 2 puts the outputs beside their sources.
-constexpr std::array<TOptionKey, 7> Keys = {{
+// never chosen: anything but 2 puts the outputs beside their sources. Options added later are off
+// while missing.
+constexpr std::array<TOptionKey, 10> Keys = {{
     {TOption::Format, u"format", TOptionKind::String, [] { return QVariant(u"JPG"_s); }},
     {TOption::SavePath, u"savepath", TOptionKind::String, DefaultSavePath},
     {TOption::ResizeWidth, u"resize_w", TOptionKind::Boolean, [] { return QVariant(false); }},
@@ -48,6 +49,9 @@ constexpr std::array<TOptionKey, 7> Keys = {{
     {TOption::Quality, u"quality", TOptionKind::Integer, [] { return QVariant(75); }},
     {TOption::Save, u"save", TOptionKind::Integer, [] { return QVariant(-1); }},
     {TOption::Jobs, u"jobs", TOptionKind::Integer, [] { return QVariant(0); }},
+    {TOption::Strip, u"strip", TOptionKind::Boolean, [] { return QVariant(false); }},
+    {TOption::KeepDates, u"keep_dates", TOptionKind::Boolean, [] { return QVariant(false); }},
+    {TOption::KeepTree, u"keep_tree", TOptionKind::Boolean, [] { return QVariant(false); }},
 }};
 
 const TOptionKey& KeyOf(TOption option)

@@ -16,7 +16,10 @@ enum class TOption
     Quality,
     Save,
     // Files converted at once; 0 for one per processor core.
-    Jobs
+    Jobs,
+    Strip,
+    KeepDates,
+    KeepTree
 };
 
 // Reads every option from one store, in the table's order, and hands each to `apply` at once;

@@ -29,9 +29,30 @@ QStringList PreInputOptions(const TConvertOptions& options, const QString& sourc
     return arguments;
 }
 
-QStringList PostInputOptions(const TConvertOptions& options, int scalePercent)
+// Kept, ImageMagick carries what it reads and the output is mended afterwards (Metadata);
+// removed, it keeps nothing but the colour profile, which the pixels need.
+QStringList PhotoInfoOptions(const TConvertOptions& options)
 {
-    QStringList arguments{u"-auto-orient"_s};
+    if (options.PhotoInformation == TPhotoInformation::Remove)
+        return {u"+profile"_s, u"!icc,*"_s, u"+set"_s, u"comment"_s};
+    return {};
+}
+
+// ImageMagick's names of the EXIF orientations 1 to 8.
+QString OrientationName(int orientation)
+{
+    static const QStringList Names{u"TopLeft"_s, u"TopRight"_s, u"BottomRight"_s, u"BottomLeft"_s,
+                                   u"LeftTop"_s, u"RightTop"_s, u"RightBottom"_s, u"LeftBottom"_s};
+    return Names.value(orientation - 1);
+}
+
+QStringList PostInputOptions(const TConvertOptions& options, const TImageInput& input)
+{
+    QStringList arguments;
+    if (input.Orientation >= 2 && input.Orientation <= 8)
+        arguments << u"-orient"_s << OrientationName(input.Orientation);
+    arguments << u"-auto-orient"_s;
+    const int scalePercent = input.ScalePercent;
     if (options.ResizeWidth == TResizeWidth::On)
         arguments << u"-resize"_s << QString::number(options.Width) + u'x';
     else if (scalePercent > 0)
@@ -89,7 +110,10 @@ QStringList ImageMagickArguments(const TConvertOptions& options, const TImageInp
     arguments << EscapedPathArgument(input.File) + FrameSuffix(options.Format);
     if (!KeepsPageGeometry(options.Format, input.SourceType))
         arguments << u"+repage"_s;
-    arguments << PostInputOptions(options, input.ScalePercent);
+    arguments << PhotoInfoOptions(options);
+    if (!input.ColourProfile.isEmpty())
+        arguments << u"-profile"_s << EscapedPathArgument(input.ColourProfile);
+    arguments << PostInputOptions(options, input);
     arguments << FormatOptions(options, input.SourceType);
     arguments << EscapedPathArgument(output);
     return arguments;
@@ -100,7 +124,9 @@ QStringList BitmapArguments(const TConvertOptions& options, const TImageInput& i
 {
     QStringList arguments = PreInputOptions(options, input.SourceType);
     arguments << EscapedPathArgument(input.File) + u"[0]"_s;
-    arguments << PostInputOptions(options, input.ScalePercent);
+    arguments << PostInputOptions(options, input);
+    // A JPEG has no transparency: what was transparent would come out black.
+    arguments << u"-background"_s << u"white"_s << u"-alpha"_s << u"remove"_s;
     arguments << u"-colorspace"_s << u"sRGB"_s << u"-compress"_s << u"none"_s;
     // Without it an image of few colours becomes a 1- or 4-bit bitmap, which the JPEG encoder
     // rejects.
@@ -109,10 +135,20 @@ QStringList BitmapArguments(const TConvertOptions& options, const TImageInput& i
     return arguments;
 }
 
-QStringList JpegEncoderArguments(int quality, const QString& jpeg, const QString& bitmap)
+QStringList JpegEncoderArguments(int quality, const QString& jpeg, const QString& bitmap,
+                                 const QString& colourProfile)
 {
-    return {u"-quality"_s, QString::number(quality), u"-outfile"_s, PathArgument(jpeg),
-            PathArgument(bitmap)};
+    QStringList arguments{u"-quality"_s, QString::number(quality)};
+    if (!colourProfile.isEmpty())
+        arguments << u"-icc"_s << PathArgument(colourProfile);
+    arguments << u"-outfile"_s << PathArgument(jpeg) << PathArgument(bitmap);
+    return arguments;
+}
+
+QStringList ExifExtractArguments(const QString& source, const QString& exif)
+{
+    return {u"-ping"_s, EscapedPathArgument(source) + u"[0]"_s,
+            u"EXIF:"_s + EscapedPathArgument(exif)};
 }
 
 QString PdfPagePattern(const QString& prefix)

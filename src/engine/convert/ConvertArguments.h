@@ -16,6 +16,12 @@ struct TImageInput
     QString SourceType;
     // Reduction to this percentage when no width is set; 0 for none.
     int ScalePercent = 0;
+    // An ICC profile file for its pixels, given to the output: for JPG by the JPEG encoder, else
+    // by ImageMagick, for a file whose profile ImageMagick does not read. Empty for none.
+    QString ColourProfile = {};
+    // The EXIF orientation (2 to 8) to turn the picture upright by, also for a file whose
+    // orientation ImageMagick does not read (PNG, WEBP); 0 or 1: as ImageMagick reads it.
+    int Orientation = 0;
 };
 
 // Whether the target takes the JPEG path (ImageMagick to a bitmap, then the JPEG encoder).
@@ -24,10 +30,16 @@ bool IsJpegTarget(const QString& format);
 // ImageMagick writing output in the format its extension names.
 QStringList ImageMagickArguments(const TConvertOptions& options, const TImageInput& input,
                                  const QString& output);
-// ImageMagick writing the first frame as a true-colour bitmap for the JPEG encoder.
+// ImageMagick writing the first frame as a true-colour bitmap for the JPEG encoder, on white where
+// it is transparent.
 QStringList BitmapArguments(const TConvertOptions& options, const TImageInput& input,
                             const QString& bitmap);
-QStringList JpegEncoderArguments(int quality, const QString& jpeg, const QString& bitmap);
+// colourProfile: an ICC profile file to embed; empty for none.
+QStringList JpegEncoderArguments(int quality, const QString& jpeg, const QString& bitmap,
+                                 const QString& colourProfile);
+// ImageMagick writing out the EXIF of a file's first picture without decoding its pixels; it
+// fails when there is none.
+QStringList ExifExtractArguments(const QString& source, const QString& exif);
 
 // The page files Ghostscript writes for prefix: prefix followed by "-%03d.bmp".
 QString PdfPagePattern(const QString& prefix);

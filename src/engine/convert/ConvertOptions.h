@@ -8,6 +8,33 @@ enum class TResizeWidth
     On
 };
 
+// What the source tells beside its pixels: date taken, camera, place (EXIF, XMP), comments. The
+// colour profile stays either way, since without it the colours change.
+enum class TPhotoInformation
+{
+    Keep,
+    Remove
+};
+
+// Which modification time an output gets.
+enum class TFileDates
+{
+    // When it was written.
+    OfConversion,
+    // Its source's.
+    OfSource
+};
+
+// Where in the output folder an output goes.
+enum class TFolderTree
+{
+    // Straight into it.
+    Flat,
+    // Into the folders that lead from the walked folder to the source, starting with the walked
+    // folder's own name: "Trip/Day 1/a.jpg" gives "OUT/Trip/Day 1/a.png".
+    Kept
+};
+
 // The choices that the window's options hold when a file starts. A plain value.
 struct TConvertOptions
 {
@@ -20,4 +47,10 @@ struct TConvertOptions
     int Width = 540;
     // 40 to 100; 100 makes WEBP lossless.
     int Quality = 75;
+    TPhotoInformation PhotoInformation = TPhotoInformation::Keep;
+    TFileDates FileDates = TFileDates::OfConversion;
+    TFolderTree FolderTree = TFolderTree::Flat;
+    // The folders under OutputFolder that this file's output goes into ("Trip/Day 1"), made when
+    // missing; set per file by OptionsForFile. Empty: OutputFolder itself.
+    QString Subfolder;
 };

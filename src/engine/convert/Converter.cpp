@@ -1,6 +1,7 @@
 #include "convert/Converter.h"
 
 #include "base/AsciiCase.h"
+#include "convert/Metadata.h"
 #include "convert/OutputName.h"
 #include "convert/RenderedPng.h"
 #include "convert/WorkFolder.h"
@@ -18,6 +19,8 @@ namespace {
 const QString WorkFolderPrefix = u"convert-"_s;
 const QString ScratchUnwritable = u"the scratch folder cannot be written"_s;
 const QString Interrupted = u"interrupted"_s;
+// The source's colour profile, in the work folder for the program that gives it to the output.
+const QString ProfileName = u"profile.icc"_s;
 // Ghostscript writes "page-001.bmp", "page-002.bmp", ... into the work folder.
 const QString PageStem = u"page"_s;
 // A failed document names at most this many of its failed pages.
@@ -112,6 +115,35 @@ QString NothingDrawn(const TProgramResult& rendering)
     return rendering.FailureReason();
 }
 
+bool WriteNewFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
+           file.write(bytes) == bytes.size() && file.flush();
+}
+
+QByteArray ReadWholeFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Sources whose EXIF ImageMagick reads where exiv2 may not.
+bool IsHeifType(const QString& sourceType)
+{
+    return sourceType == u"HEIC" || sourceType == u"AVIF";
+}
+
+QString CopyModificationTime(const QString& from, const QString& to)
+{
+    const QDateTime time = QFileInfo(from).lastModified();
+    QFile file(to);
+    if (!time.isValid() || !file.open(QIODevice::ReadWrite) ||
+        !file.setFileTime(time, QFileDevice::FileModificationTime))
+        return u"could not give the output its source's date: "_s + file.errorString();
+    return {};
+}
+
 QList<TConvertResult> RunPagesInTurn(qsizetype count,
                                      const std::function<TConvertResult(qsizetype)>& convertPage)
 {
@@ -159,20 +191,45 @@ TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& f
 TConvertResult TConverter::ConvertImage(const QString& namingSource, const QString& sourceType,
                                         int scalePercent, const QString& inputFile) const
 {
+    return ConvertDated(namingSource, sourceType, scalePercent, inputFile, namingSource);
+}
+
+TConvertResult TConverter::ConvertDated(const QString& namingSource, const QString& sourceType,
+                                        int scalePercent, const QString& inputFile,
+                                        const QString& datedBy) const
+{
     const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
     const QString source = AbsolutePath(inputFile.isEmpty() ? namingSource : inputFile);
     if (const QString failure = Prepare(MissingImageProgram(), work, source); !failure.isEmpty())
         return Failure(failure);
     const QString inputName = InputName(source);
     const QString output = u"output."_s + AsciiLower(FOptions.Format);
-    const TProgramResult chain =
-        RunChain(ImageChain({inputName, sourceType, scalePercent}, output), ProgramSettings(work));
+    const TPhotoInfo photo = SourcePhotoInfo(work, inputName, sourceType);
+    TImageInput input{inputName, sourceType, scalePercent};
+    // ImageMagick 6 turns only a JPEG or TIFF by its EXIF; a HEIF picture is upright as its
+    // container says, whatever its EXIF claims.
+    if (!IsHeifType(sourceType))
+        input.Orientation = ExifOrientation(photo.Exif);
+    // A bitmap for the JPEG encoder carries no profile, and ImageMagick reads none from HEIF.
+    if (!photo.ColourProfile.isEmpty() &&
+        (IsJpegTarget(FOptions.Format) || IsHeifType(sourceType))) {
+        input.ColourProfile = ProfileName;
+        if (!WriteNewFile(work.FilePath(ProfileName), photo.ColourProfile))
+            return Failure(ScratchUnwritable);
+    }
+    const TProgramResult chain = RunChain(ImageChain(input, output), ProgramSettings(work));
     if (!chain.IsClean())
         return Failure(chain.FailureReason());
     if (!IsWritten(work.FilePath(output)))
         return Failure(u"no output was written"_s);
+    if (const QString failure = FinishOutput(work.FilePath(output), photo, AbsolutePath(datedBy));
+        !failure.isEmpty())
+        return Failure(failure);
+    const TOutputFolder folder = MakeOutputFolder(FOptions);
+    if (!folder.Error.isEmpty())
+        return Failure(folder.Error);
     const TClaimedOutput claimed = ClaimOutputFile(
-        work.FilePath(output), AbsolutePath(namingSource), FOptions.Format, FOptions.OutputFolder);
+        work.FilePath(output), AbsolutePath(namingSource), FOptions.Format, folder.Path);
     if (!claimed.IsClaimed())
         return Failure(claimed.Error);
     return {true, {}};
@@ -185,7 +242,39 @@ QList<TProgramCall> TConverter::ImageChain(const TImageInput& input, const QStri
         return {{FTools.ImageMagick, ImageMagickArguments(FOptions, input, output)}};
     const QString bitmap = u"bitmap.bmp"_s;
     return {{FTools.ImageMagick, BitmapArguments(FOptions, input, bitmap)},
-            {FTools.JpegEncoder, JpegEncoderArguments(FOptions.Quality, output, bitmap)}};
+            {FTools.JpegEncoder,
+             JpegEncoderArguments(FOptions.Quality, output, bitmap, input.ColourProfile)}};
+}
+
+// What the source in the work folder carries: read in this process, and for HEIF pictures the
+// EXIF through ImageMagick, which reads it where exiv2 cannot. Removed, only the colour profile is
+// wanted.
+TPhotoInfo TConverter::SourcePhotoInfo(const TWorkFolder& work, const QString& inputName,
+                                       const QString& sourceType) const
+{
+    TPhotoInfo photo = ReadPhotoInfo(work.FilePath(inputName));
+    if (FOptions.PhotoInformation == TPhotoInformation::Keep && photo.Exif.isEmpty() &&
+        IsHeifType(sourceType)) {
+        const QString extract = u"photo.exif"_s;
+        // A picture without EXIF makes it fail: there is none to keep then.
+        if (RunProgram(FTools.ImageMagick, ExifExtractArguments(inputName, extract),
+                       ProgramSettings(work))
+                .IsClean())
+            photo.Exif = ExifOfExtract(ReadWholeFile(work.FilePath(extract)));
+    }
+    return photo;
+}
+
+// The one step between the programs and the claim, on the output in the work folder.
+QString TConverter::FinishOutput(const QString& output, const TPhotoInfo& photo,
+                                 const QString& datedBy) const
+{
+    if (const QString error = WritePhotoInfo(output, photo, FOptions.PhotoInformation);
+        !error.isEmpty())
+        return u"could not write the photo information: "_s + error;
+    if (FOptions.FileDates == TFileDates::OfSource)
+        return CopyModificationTime(datedBy, output);
+    return {};
 }
 
 TConvertResult TConverter::ConvertPDF(const QString& source) const
@@ -211,8 +300,8 @@ TConvertResult TConverter::ConvertPDF(const QString& source) const
         const QString pageFile = work.FilePath(pages[index].File);
         // The page's name as if beside the document names its output: "a-001".
         const TConvertResult result =
-            ConvertImage(documentFolder.filePath(stem + u'-' + pages[index].Digits + u".bmp"_s),
-                         u"BMP"_s, 25, pageFile);
+            ConvertDated(documentFolder.filePath(stem + u'-' + pages[index].Digits + u".bmp"_s),
+                         u"BMP"_s, 25, pageFile, document);
         QFile::remove(pageFile);
         return result;
     };

@@ -13,6 +13,7 @@
 #include <functional>
 
 class TWorkFolder;
+struct TPhotoInfo;
 
 struct TConvertResult
 {
@@ -33,8 +34,8 @@ bool IsRenderedByGhostscript(const QString& fileType);
 // under names of its own choosing, so that no program ever reads a name the user chose. A result
 // counts only when every program ended by itself with status 0 and left a file that is not empty,
 // and ImageMagick and the JPEG encoder printed nothing (Ghostscript reports damage it repaired and
-// goes on: its words only explain a failure); only then is that file moved to its output name,
-// whole, in one step.
+// goes on: its words only explain a failure); that file then gets the source's photo information
+// and, when asked, its date, and only then is it moved to its output name, whole, in one step.
 // Works on its own copies of tools and options; its members are const and may run on several
 // threads at once. Blocks until the programs end: call it on a worker thread.
 class TConverter
@@ -65,10 +66,18 @@ public:
     TConvertResult ConvertEPS(const QString& source) const;
 
 private:
+    // ConvertImage, the output dated by datedBy when the options ask for it.
+    TConvertResult ConvertDated(const QString& namingSource, const QString& sourceType,
+                                int scalePercent, const QString& inputFile,
+                                const QString& datedBy) const;
     QList<TProgramCall> ImageChain(const TImageInput& input, const QString& output) const;
     // Ghostscript's arguments for drawing source into png (AiArguments, EpsArguments).
     using TDrawingArguments = QStringList (*)(const QString& png, const QString& source);
     TConvertResult ConvertDrawing(const QString& source, TDrawingArguments arguments) const;
+    TPhotoInfo SourcePhotoInfo(const TWorkFolder& work, const QString& inputName,
+                               const QString& sourceType) const;
+    QString FinishOutput(const QString& output, const TPhotoInfo& photo,
+                         const QString& datedBy) const;
     TProgramSettings ProgramSettings(const TWorkFolder& work) const;
     QString Prepare(const QString& missingProgram, const TWorkFolder& work,
                     const QString& source) const;

@@ -116,3 +116,68 @@ TClaimedOutput ClaimOutputFile(const QString& file, const QString& namingSource,
         }
     }
 }
+
+QString TreeSubfolder(const QString& fileName, const QString& root)
+{
+    if (root.isEmpty())
+        return {};
+    const QString rootForm =
+        root.endsWith(u'/') || root.endsWith(QDir::separator()) ? root : root + QDir::separator();
+    if (!fileName.startsWith(rootForm))
+        return {};
+    const QString rootName =
+        QFileInfo(QDir::cleanPath(QFileInfo(root).absoluteFilePath())).fileName();
+    const QString inside =
+        QFileInfo(QDir::fromNativeSeparators(fileName.mid(rootForm.size()))).path();
+    QStringList parts;
+    for (const QString& part : {rootName, inside}) {
+        if (!part.isEmpty() && part != u".")
+            parts << part;
+    }
+    return parts.join(u'/');
+}
+
+TConvertOptions OptionsForFile(TConvertOptions options, const QString& fileName,
+                               const QString& root)
+{
+    options.Subfolder = options.FolderTree == TFolderTree::Kept && !options.OutputFolder.isEmpty()
+                            ? TreeSubfolder(fileName, root)
+                            : QString();
+    return options;
+}
+
+TOutputFolder MakeOutputFolder(const TConvertOptions& options)
+{
+    if (options.OutputFolder.isEmpty() || options.Subfolder.isEmpty())
+        return {options.OutputFolder, {}};
+    const QString base = QFileInfo(options.OutputFolder).canonicalFilePath();
+    const auto refused = [&](const QString& why) {
+        return TOutputFolder{
+            {}, u"the folder "_s + QDir::toNativeSeparators(options.Subfolder) + u' ' + why};
+    };
+    if (base.isEmpty())
+        return refused(u"has no output folder to go into"_s);
+    if (QDir::isAbsolutePath(options.Subfolder))
+        return refused(u"would lie outside the output folder"_s);
+    const QString inside = base.endsWith(u'/') ? base : base + u'/';
+    QString folder = base;
+    for (const QString& name : options.Subfolder.split(u'/', Qt::SkipEmptyParts)) {
+        if (name == u".." || name == u".")
+            return refused(u"would lie outside the output folder"_s);
+        folder = (folder.endsWith(u'/') ? folder : folder + u'/') + name;
+        const QFileInfo entry(folder);
+        // Another file's conversion may make it at the same moment: what is there counts.
+        if (!entry.exists() && !entry.isSymLink())
+            QDir().mkdir(folder);
+        const QFileInfo made(folder);
+        if (!made.exists())
+            return refused(u"could not be made"_s);
+        if (!made.isDir())
+            return refused(u"is taken by a file"_s);
+        const QString real = made.canonicalFilePath();
+        if (!real.startsWith(inside) && real != base)
+            return refused(u"leads outside the output folder"_s);
+        folder = real;
+    }
+    return {folder, {}};
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "convert/ConvertOptions.h"
+
 #include <QString>
 
 // The file name without its folder and without its last extension ("a.b.pdf" gives "a.b"); a
@@ -27,3 +29,24 @@ struct TClaimedOutput
 // folder that a killed run left is removed here too.
 TClaimedOutput ClaimOutputFile(const QString& file, const QString& namingSource,
                                const QString& extension, const QString& outputFolder);
+
+// The folders that lead to a listed file from the folder it was found under, starting with that
+// folder's own name: "Trip/Day 1" for "Trip/Day 1/a.jpg" found under "Trip". Empty for a file
+// listed by itself (empty root) or found right in a root without a name ("/").
+QString TreeSubfolder(const QString& fileName, const QString& root);
+
+// The options for one listed file: with the folder tree kept and an output folder chosen, its
+// output goes into TreeSubfolder under it.
+TConvertOptions OptionsForFile(TConvertOptions options, const QString& fileName,
+                               const QString& root);
+
+// The folder an output of these options goes into: OutputFolder itself, or its Subfolder, whose
+// missing folders are made here. A folder on the way that is not one, or that leads outside the
+// output folder (through a link or a ".."), is refused before anything is made beyond it. Empty
+// OutputFolder: an empty result and no error (each output beside its source).
+struct TOutputFolder
+{
+    QString Path;
+    QString Error;
+};
+TOutputFolder MakeOutputFolder(const TConvertOptions& options);

@@ -123,6 +123,10 @@ QString CopyWholeFile(const QString& source, const QString& target)
     }
     if (!to.flush())
         return failed(to.errorString());
+    // So that an output given its source's date keeps it; where the file system refuses, the copy
+    // is still whole.
+    to.setFileTime(from.fileTime(QFileDevice::FileModificationTime),
+                   QFileDevice::FileModificationTime);
     to.close();
     if (to.error() != QFileDevice::NoError)
         return failed(to.errorString());

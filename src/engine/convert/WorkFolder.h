@@ -32,6 +32,6 @@ private:
 // copy. Empty when done, else why not.
 QString BringIntoFolder(const QString& source, const QString& folder, const QString& name);
 
-// Copies a file whole into a new file `target`, or reports why not and leaves no part of it.
-// Empty when done.
+// Copies a file whole into a new file `target`, with the source's modification time where the file
+// system allows, or reports why not and leaves no part of it. Empty when done.
 QString CopyWholeFile(const QString& source, const QString& target);

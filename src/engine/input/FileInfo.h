@@ -11,4 +11,7 @@ struct TFileInfo
     QString Title;
     // The detected type name; never empty.
     QString Format;
+    // The folder it was found under, as handed in, when it was found by walking one; empty for a
+    // file handed in by itself.
+    QString Root = {};
 };

@@ -22,7 +22,7 @@ QString FolderForm(const QString& path)
 class TFolderWalk
 {
 public:
-    explicit TFolderWalk(TFileSink& list) : FList(list) {}
+    TFolderWalk(TFileSink& list, QString root) : FList(list), FRoot(std::move(root)) {}
 
     void Add(const QString& path)
     {
@@ -31,7 +31,7 @@ public:
         if (folderInfo.isDir())
             Enter(folder, folderInfo);
         else
-            AddListItem(FList, path);
+            AddListItem(FList, path, FOpenFolders.isEmpty() ? QString() : FRoot);
     }
 
 private:
@@ -49,12 +49,13 @@ private:
             if (entries.fileInfo().isDir())
                 Add(entryPath);
             else
-                AddListItem(FList, entryPath);
+                AddListItem(FList, entryPath, FRoot);
         }
         FOpenFolders.removeLast();
     }
 
     TFileSink& FList;
+    const QString FRoot;
     // Canonical paths of the folders from the walk's root down to the one being read.
     QStringList FOpenFolders;
 };
@@ -66,7 +67,7 @@ void AddPath(TFileSink& list, const QString& path)
     // An empty path would otherwise become the file system's root.
     if (path.isEmpty())
         return;
-    TFolderWalk(list).Add(path);
+    TFolderWalk(list, path).Add(path);
 }
 
 bool TPlainFileList::Contains(const QString& fileName) const
@@ -80,12 +81,12 @@ void TPlainFileList::Append(TFileInfo info)
     FFiles.append(std::move(info));
 }
 
-void AddListItem(TFileSink& list, const QString& path)
+void AddListItem(TFileSink& list, const QString& path, const QString& root)
 {
     if (list.Contains(path))
         return;
     const QString format = DetectFileType(path);
     if (format.isEmpty())
         return;
-    list.Append({path, FileNamePart(path), format});
+    list.Append({path, FileNamePart(path), format, root});
 }

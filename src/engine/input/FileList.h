@@ -39,9 +39,11 @@ private:
 // Lists every acceptable file at or under `path`: a folder is walked depth-first over all its
 // entries, hidden and system ones included, in the order the file system gives. A folder already
 // open on the way down (a link back to an ancestor) is not entered again, nor one deeper than
-// MaxFolderDepth. An empty path adds nothing. Reports nothing. The thread that owns `list`.
+// MaxFolderDepth. Each file found under a folder records that folder as its Root. An empty path
+// adds nothing. Reports nothing. The thread that owns `list`.
 void AddPath(TFileSink& list, const QString& path);
 
 // Lists one file unless its exact path text is listed already or its type is not recognised; the
-// duplicate test comes first, so a listed file is not opened again.
-void AddListItem(TFileSink& list, const QString& path);
+// duplicate test comes first, so a listed file is not opened again. root: the folder it was found
+// under (TFileInfo::Root).
+void AddListItem(TFileSink& list, const QString& path, const QString& root = {});

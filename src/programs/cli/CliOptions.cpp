@@ -34,8 +34,13 @@ public:
             "Exit status: 0 when every file was converted, 1 when any failed or none was\n"
             "found, 2 for a usage error. Interrupted (SIGINT, SIGTERM, SIGHUP), it stops the\n"
             "programs under way, reports every file (\"interrupted\" for those not converted)\n"
-            "and the summary, and then ends by that signal (status 130, 143, 129)."_s);
-        FParser.addOptions({FQuality, FWidth, FOutput, FJobs, FTimeLimit});
+            "and the summary, and then ends by that signal (status 130, 143, 129).\n"
+            "Outputs keep their source's photo information: EXIF (date taken, camera, lens,\n"
+            "exposure, GPS position), XMP and the colour profile, the picture upright\n"
+            "(orientation 1); GIF outputs keep the colour profile only. Transparent parts come\n"
+            "out white in JPG."_s);
+        FParser.addOptions(
+            {FQuality, FWidth, FOutput, FKeepTree, FStrip, FKeepDates, FJobs, FTimeLimit});
         FParser.addHelpOption();
         FParser.addVersionOption();
         FParser.addPositionalArgument(u"FORMAT"_s, u"Target format, used as the extension."_s);
@@ -90,6 +95,13 @@ private:
                 return UsageError(u"the output folder must not be empty"_s);
         }
 
+        if (FParser.isSet(FStrip))
+            request.Options.PhotoInformation = TPhotoInformation::Remove;
+        if (FParser.isSet(FKeepDates))
+            request.Options.FileDates = TFileDates::OfSource;
+        if (FParser.isSet(FKeepTree))
+            request.Options.FolderTree = TFolderTree::Kept;
+
         const std::optional<int> jobs = IntegerValue(FJobs, 1, std::numeric_limits<int>::max());
         if (!jobs)
             return UsageError(u"jobs must be a whole number above 0"_s);
@@ -131,6 +143,15 @@ private:
                                u"Write every output into DIR, created when missing; by default "
                                "each goes beside its source."_s,
                                u"DIR"_s};
+    QCommandLineOption FKeepTree{{u"keep-tree"_s},
+                                 u"With -o: recreate each named folder, by its own name, and the "
+                                 "folders below it in DIR (Trip/Day 1/a.jpg gives DIR/Trip/Day "
+                                 "1/a.png)."_s};
+    QCommandLineOption FStrip{{u"strip"_s},
+                              u"Remove the photo information: no EXIF, XMP, GPS position or "
+                              "comments. The colour profile stays."_s};
+    QCommandLineOption FKeepDates{{u"keep-dates"_s},
+                                  u"Give each output its source's modification time."_s};
     QCommandLineOption FJobs{{u"j"_s, u"jobs"_s},
                              u"Conversions at once; by default one per processor core."_s,
                              u"N"_s,

@@ -28,6 +28,7 @@ constexpr int InitialQuality = 75;
 constexpr int QualityMin = 40;
 constexpr int QualityMax = 100;
 constexpr int CaptionGap = 2;
+constexpr int GroupGap = 6;
 // The "save" values of the two output choices.
 constexpr int BesideTheSource = 1;
 constexpr int ChosenFolder = 2;
@@ -57,6 +58,7 @@ TSettingsPage::TSettingsPage(QWidget* parent)
     setObjectName(u"PnlSetting"_s);
     CreateOutputGroup();
     CreateOptionGroup();
+    CreateFileGroup();
     CreateInfoPanel();
     ConnectHandlers();
 
@@ -127,6 +129,27 @@ void TSettingsPage::CreateOptionGroup()
     EditJobs->setFocusPolicy(Qt::ClickFocus);
 }
 
+// Below the conversion options, wherever they end.
+void TSettingsPage::CreateFileGroup()
+{
+    const int top = GrpOption->y() + GrpOption->height() + GroupGap;
+    GrpFile = CreatePlaced<QGroupBox>(this, u"GrpFile"_s, QRect(8, top, 413, 96));
+    GrpFile->setTitle(u"파일옵션"_s);
+    ChkStrip = CreatePlaced<QCheckBox>(GrpFile, u"ChkStrip"_s, QRect(17, 24, 200, 17));
+    ChkStrip->setText(u"사진 정보 제거"_s);
+    ChkStrip->setToolTip(TranslateText(
+        u"촬영 날짜, 카메라, 위치(EXIF, XMP, GPS)와 주석을 저장하지 않습니다. 색상 프로필은 "
+        u"유지됩니다."_s));
+    ChkKeepDates = CreatePlaced<QCheckBox>(GrpFile, u"ChkKeepDates"_s, QRect(17, 48, 200, 17));
+    ChkKeepDates->setText(u"파일 날짜 유지"_s);
+    ChkKeepDates->setToolTip(
+        TranslateText(u"각 출력 파일에 원본 파일의 수정 날짜를 적용합니다."_s));
+    ChkKeepTree = CreatePlaced<QCheckBox>(GrpFile, u"ChkKeepTree"_s, QRect(17, 72, 200, 17));
+    ChkKeepTree->setText(u"폴더 구조 유지"_s);
+    ChkKeepTree->setToolTip(
+        TranslateText(u"선택한 폴더에 저장할 때, 추가한 폴더와 그 하위 폴더를 그대로 만듭니다."_s));
+}
+
 void TSettingsPage::CreateInfoPanel()
 {
     PnlInfo = new QWidget(this);
@@ -156,6 +179,9 @@ void TSettingsPage::ConnectHandlers()
     connect(EditQuality, &TSpinEdit::Change, this, &TSettingsPage::EditQualityChange);
     connect(EditJobs, &TSpinEdit::Change, this, &TSettingsPage::EditJobsChange);
     connect(BtnSaveDir, &QToolButton::clicked, this, &TSettingsPage::BtnSaveDirClick);
+    connect(ChkStrip, &QCheckBox::toggled, this, &TSettingsPage::ChkStripClick);
+    connect(ChkKeepDates, &QCheckBox::toggled, this, &TSettingsPage::ChkKeepDatesClick);
+    connect(ChkKeepTree, &QCheckBox::toggled, this, &TSettingsPage::ChkKeepTreeClick);
 }
 
 void TSettingsPage::SetFolderChooser(TFolderChooser chooser)
@@ -173,6 +199,8 @@ void TSettingsPage::FitCaptions()
     WidenToCaption(ChkWidth, EditWidth->x() - CaptionGap);
     for (QLabel* label : {Label1, LblResize, LblQuality, LblJobs})
         WidenToCaption(label, formatButtons.front()->x() - CaptionGap);
+    for (QCheckBox* check : {ChkStrip, ChkKeepDates, ChkKeepTree})
+        WidenToCaption(check, GrpFile->contentsRect().right() - CaptionGap);
 }
 
 void TSettingsPage::ShowVersion()
@@ -226,6 +254,15 @@ void TSettingsPage::ApplyStored(TOption option, const QVariant& value)
         // Nothing chosen shows the default, and stays unchosen.
         EditJobs->SetValue(value.toInt() > 0 ? value.toInt() : DefaultJobCount());
         break;
+    case TOption::Strip:
+        ChkStrip->setChecked(value.toBool());
+        break;
+    case TOption::KeepDates:
+        ChkKeepDates->setChecked(value.toBool());
+        break;
+    case TOption::KeepTree:
+        ChkKeepTree->setChecked(value.toBool());
+        break;
     }
 }
 
@@ -276,6 +313,21 @@ void TSettingsPage::EditJobsChange()
     WriteOption(TOption::Jobs, EditJobs->Value());
 }
 
+void TSettingsPage::ChkStripClick()
+{
+    WriteOption(TOption::Strip, ChkStrip->isChecked());
+}
+
+void TSettingsPage::ChkKeepDatesClick()
+{
+    WriteOption(TOption::KeepDates, ChkKeepDates->isChecked());
+}
+
+void TSettingsPage::ChkKeepTreeClick()
+{
+    WriteOption(TOption::KeepTree, ChkKeepTree->isChecked());
+}
+
 void TSettingsPage::BtnSaveDirClick()
 {
     QString folder = ChkPath_2->text();
@@ -293,6 +345,10 @@ TConvertOptions TSettingsPage::ConvertOptions() const
     options.ResizeWidth = ChkWidth->isChecked() ? TResizeWidth::On : TResizeWidth::Off;
     options.Width = EditWidth->Value();
     options.Quality = EditQuality->Value();
+    options.PhotoInformation =
+        ChkStrip->isChecked() ? TPhotoInformation::Remove : TPhotoInformation::Keep;
+    options.FileDates = ChkKeepDates->isChecked() ? TFileDates::OfSource : TFileDates::OfConversion;
+    options.FolderTree = ChkKeepTree->isChecked() ? TFolderTree::Kept : TFolderTree::Flat;
     return options;
 }
 

@@ -24,8 +24,9 @@ enum class TPersist
 };
 
 // The options page (card PnlSetting): the output folder, the target format, the width, the
-// quality and how many files a run converts at once, each stored the moment it changes, and the
-// version line. The controls hold the
+// quality, how many files a run converts at once, and what outputs keep of their sources (photo
+// information, dates, folders), each stored the moment it changes, and the version line. The
+// controls hold the
 // options; the target format is held here too, because the command line may replace it without
 // showing or storing it. Main thread.
 class TSettingsPage : public QWidget
@@ -68,6 +69,7 @@ protected:
 private:
     void CreateOutputGroup();
     void CreateOptionGroup();
+    void CreateFileGroup();
     void CreateInfoPanel();
     void ConnectHandlers();
 
@@ -78,6 +80,9 @@ private:
     void EditWidthChange();
     void EditQualityChange();
     void EditJobsChange();
+    void ChkStripClick();
+    void ChkKeepDatesClick();
+    void ChkKeepTreeClick();
     void BtnSaveDirClick();
     void EditInfoClick();
 
@@ -94,6 +99,10 @@ private:
     TSpinEdit* EditQuality = nullptr;
     QLabel* LblJobs = nullptr;
     TSpinEdit* EditJobs = nullptr;
+    QGroupBox* GrpFile = nullptr;
+    QCheckBox* ChkStrip = nullptr;
+    QCheckBox* ChkKeepDates = nullptr;
+    QCheckBox* ChkKeepTree = nullptr;
     QWidget* PnlInfo = nullptr;
     QLineEdit* EditInfo = nullptr;
     // ChkPath_1 and ChkPath_2 under the "save" values they store; the format buttons under their
