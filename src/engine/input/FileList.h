@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/FileInfo.h"
+#include "input/FileProbe.h"
 
 #include <QList>
 #include <QSet>
@@ -44,4 +45,4 @@ void AddPath(TFileSink& list, const QString& path);
 
 // Lists one file unless its exact path text is listed already or its type is not recognised; the
 // duplicate test comes first, so a listed file is not opened again.
-void AddListItem(TFileSink& list, const QString& path);
+void AddListItem(TFileSink& list, const QString& path, TPathKind kind = TPathKind::Unknown);
