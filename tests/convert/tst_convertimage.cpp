@@ -120,7 +120,8 @@ private:
     // A private folder under the scratch folder, as a pattern.
     QString WorkFolderPattern() const
     {
-        return u"^"_s + QRegularExpression::escape(FHome->ScratchFolder()) + u"/convert-[A-Za-z0-9]{6}$"_s;
+        return u"^"_s + QRegularExpression::escape(FHome->ScratchFolder()) +
+               u"/convert-[A-Za-z0-9]{6}$"_s;
     }
     bool IsOtherFileSystem(const QTemporaryDir& folder) const
     {
@@ -634,6 +635,37 @@ private Q_SLOTS:
             QCOMPARE(call.Environment.value(name), call.WorkingFolder);
     }
 
+    // The programs' large buffers get huge pages; a caller's own glibc settings stay, after ours.
+    void programsAskForHugePagesWithoutLosingTheCallersSettings_data()
+    {
+        QTest::addColumn<QByteArray>("callers");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("none") << QByteArray() << u"glibc.malloc.hugetlb=1"_s;
+        QTest::newRow("the caller's own")
+            << QByteArray("glibc.malloc.check=3:glibc.malloc.hugetlb=0")
+            << u"glibc.malloc.hugetlb=1:glibc.malloc.check=3:glibc.malloc.hugetlb=0"_s;
+    }
+    void programsAskForHugePagesWithoutLosingTheCallersSettings()
+    {
+        QFETCH(QByteArray, callers);
+        QFETCH(QString, expected);
+        const std::optional<QByteArray> before = qEnvironmentVariableIsSet("GLIBC_TUNABLES")
+                                                     ? std::optional(qgetenv("GLIBC_TUNABLES"))
+                                                     : std::nullopt;
+        const auto setTunables = [](const std::optional<QByteArray>& value) {
+            value ? qputenv("GLIBC_TUNABLES", *value) : qunsetenv("GLIBC_TUNABLES");
+        };
+        setTunables(callers.isNull() ? std::nullopt : std::optional(callers));
+        const TStandIn standIn;
+        const TConvertResult result =
+            Converter(standIn, Options(u"JPG"_s)).ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {});
+        setTunables(before);
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QCOMPARE(standIn.Calls().size(), 2);
+        for (const TStandInCall& call : standIn.Calls())
+            QCOMPARE(call.Environment.value(u"GLIBC_TUNABLES"_s), expected);
+    }
+
     // A terminal's Ctrl+C reaches its foreground group; the programs are in groups of their own.
     void programsRunInAGroupOfTheirOwn()
     {
@@ -664,7 +696,8 @@ private Q_SLOTS:
                     .ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {})
                     .Succeeded);
 
-        QCOMPARE(FHome->ScratchEntries(), (QStringList{u"convert-Ef34Gh"_s, u"convert-not-ours"_s}));
+        QCOMPARE(FHome->ScratchEntries(),
+                 (QStringList{u"convert-Ef34Gh"_s, u"convert-not-ours"_s}));
         QVERIFY(QFile::exists(held + u"/page/output.png"_s));
     }
 

@@ -1,6 +1,7 @@
 #include "convert/Converter.h"
 
 #include "base/AsciiCase.h"
+#include "convert/ConvertPlatform.h"
 #include "convert/OutputName.h"
 #include "convert/WorkFolder.h"
 
@@ -253,7 +254,8 @@ TProgramSettings TConverter::ProgramSettings(const TWorkFolder& work) const
 {
     TProgramSettings settings;
     settings.WorkingFolder = work.Path();
-    settings.AddedVariables = FTools.AddedVariables;
+    settings.AddedVariables = PlatformProgramVariables();
+    settings.AddedVariables.insert(FTools.AddedVariables);
     for (const QString& name : {u"MAGICK_TEMPORARY_PATH"_s, u"TMPDIR"_s, u"TEMP"_s, u"TMP"_s})
         settings.AddedVariables.insert(name, QDir::toNativeSeparators(work.Path()));
     settings.TimeLimit = FTools.TimeLimit;
