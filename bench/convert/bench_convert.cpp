@@ -2,11 +2,12 @@
 // running the same ImageMagick command lines, and prints the ratio engine/loop (target: 1.05 at
 // most, the engine adding nothing measurable to the outside program). The loop runs ImageMagick
 // alone, reading and writing the files in place: the engine's own work around it (a locked work
-// folder, a link to the source, the check of the result and the move to the output name) is all
-// counted against the engine. The two alternate in small batches so that a change in the
-// machine's load falls on both alike. Linux only.
+// folder, kept for the next file as in a batch, a link to the source, the check of the result and
+// the move to the output name) is all counted against the engine. The two alternate in small
+// batches so that a change in the machine's load falls on both alike. Linux only.
 #include "convert/Converter.h"
 #include "convert/RunProcess.h"
+#include "convert/WorkFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -116,7 +117,8 @@ int main(int argc, char** argv)
     TConvertOptions options;
     options.Format = u"PNG"_s;
     options.OutputFolder = engineFolder;
-    const TConverter converter(tools, options);
+    TConverter converter(tools, options);
+    converter.SetWorkFolderShelf(std::make_shared<TWorkFolderShelf>());
 
     TCost engine;
     TCost loop;

@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -219,6 +220,12 @@ private Q_SLOTS:
         QCOMPARE(Start(*window).text(), u"Convert to PNG"_s);
         QVERIFY(QFile::exists(Pic(u"a.png"_s)));
         QVERIFY(QFile::exists(Pic(u"c.png"_s)));
+        // One work folder serves the whole run, emptied between files and gone at its end.
+        QSet<QString> workFolders;
+        for (const TStandInCall& call : FStandIn->Calls())
+            workFolders.insert(call.WorkingFolder);
+        QCOMPARE(workFolders.size(), 1);
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
 
         QList<int> values;
         for (const QList<QVariant>& change : positions)
@@ -291,6 +298,7 @@ private Q_SLOTS:
         FStandIn->OpenGate();
         QTRY_VERIFY(!IsRunThreadAlive());
         QCOMPARE(CalledInputs(), QStringList{u"a.jpg"_s});
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void pressing_start_with_an_empty_list_changes_nothing_data()

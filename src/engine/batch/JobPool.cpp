@@ -1,6 +1,7 @@
 #include "batch/JobPool.h"
 
 #include "batch/OutputChains.h"
+#include "convert/WorkFolder.h"
 
 #include <condition_variable>
 #include <memory>
@@ -106,7 +107,8 @@ private:
 } // namespace
 
 TJobPool::TJobPool(TConvertTools tools, TConvertOptions options, int jobs)
-    : FTools(std::move(tools)), FOptions(std::move(options)), FJobs(jobs)
+    : FTools(std::move(tools)), FOptions(std::move(options)), FJobs(jobs),
+      FShelf(std::make_shared<TWorkFolderShelf>())
 {
     FPool.setMaxThreadCount(jobs);
     // ImageMagick reads it from its environment; the command lines stay as with one job.
@@ -131,6 +133,7 @@ void TJobPool::Run(const QList<TFileInfo> inputs, const TResultHandler& onResult
     }
     board.Deliver(onResult, onProgress);
     FPool.waitForDone();
+    FShelf->Clear();
 }
 
 void TJobPool::Stop()
@@ -144,6 +147,7 @@ TConvertResult TJobPool::Convert(const TFileInfo& input)
         return {false, u"interrupted"_s};
     TConverter converter(FTools, FOptions);
     converter.SetStopToken(FStop);
+    converter.SetWorkFolderShelf(FShelf);
     converter.SetPageRunner(
         [this](qsizetype count, const std::function<TConvertResult(qsizetype)>& convertPage) {
             return RunPages(count, convertPage);

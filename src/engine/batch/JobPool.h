@@ -7,12 +7,15 @@
 #include <QThreadPool>
 
 #include <functional>
+#include <memory>
+
+class TWorkFolderShelf;
 
 // Converts a batch of listed files on a number of worker threads, each file with a converter of
 // its own; the pages of a PDF are shared out among the workers too. Results come back in input
 // order whatever order they finish in. When more than one job runs, each outside program is asked
-// to use a single thread, so the jobs do not compete for the cores. Run and its callbacks stay on
-// the calling thread.
+// to use a single thread, so the jobs do not compete for the cores. A worker's work folder is kept
+// for its next file and removed when Run returns. Run and its callbacks stay on the calling thread.
 class TJobPool
 {
 public:
@@ -42,5 +45,6 @@ private:
     int FJobs;
     // Made before any worker starts, so that Stop only stores into it.
     const TStopToken FStop;
+    const std::shared_ptr<TWorkFolderShelf> FShelf;
     QThreadPool FPool;
 };

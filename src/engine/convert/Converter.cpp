@@ -122,6 +122,11 @@ void TConverter::SetStopToken(TStopToken stop)
     FStop = std::move(stop);
 }
 
+void TConverter::SetWorkFolderShelf(std::shared_ptr<TWorkFolderShelf> shelf)
+{
+    FShelf = std::move(shelf);
+}
+
 TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& fileType) const
 {
     if (fileType.isEmpty())
@@ -136,7 +141,7 @@ TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& f
 TConvertResult TConverter::ConvertImage(const QString& namingSource, const QString& sourceType,
                                         int scalePercent, const QString& inputFile) const
 {
-    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
+    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix, FShelf.get());
     const QString source = AbsolutePath(inputFile.isEmpty() ? namingSource : inputFile);
     if (const QString failure = Prepare(MissingImageProgram(), work, source); !failure.isEmpty())
         return Failure(failure);
@@ -167,7 +172,7 @@ QList<TProgramCall> TConverter::ImageChain(const TImageInput& input, const QStri
 
 TConvertResult TConverter::ConvertPDF(const QString& source) const
 {
-    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
+    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix, FShelf.get());
     const QString document = AbsolutePath(source);
     if (const QString failure = Prepare(MissingRenderingProgram(), work, document);
         !failure.isEmpty())
@@ -201,7 +206,7 @@ TConvertResult TConverter::ConvertPDF(const QString& source) const
 
 TConvertResult TConverter::ConvertAI(const QString& source) const
 {
-    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
+    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix, FShelf.get());
     const QString drawing = AbsolutePath(source);
     if (const QString failure = Prepare(MissingRenderingProgram(), work, drawing);
         !failure.isEmpty())

@@ -11,8 +11,10 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class TWorkFolder;
+class TWorkFolderShelf;
 
 struct TConvertResult
 {
@@ -42,6 +44,9 @@ public:
     // Once stop is requested, the programs under way are ended, none is started, and the
     // conversion fails as "interrupted" with nothing under an output name.
     void SetStopToken(TStopToken stop);
+    // Where the work folders come from and go back to, emptied; by default each is made for its
+    // conversion and removed after it.
+    void SetWorkFolderShelf(std::shared_ptr<TWorkFolderShelf> shelf);
 
     // A listed file by its type name: "PDF" and "AI" are rendered first, an empty type fails.
     TConvertResult ConvertFile(const QString& fileName, const QString& fileType) const;
@@ -68,4 +73,5 @@ private:
     TConvertOptions FOptions;
     TPageRunner FPageRunner;
     TStopToken FStop;
+    std::shared_ptr<TWorkFolderShelf> FShelf;
 };

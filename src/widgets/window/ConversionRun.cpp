@@ -1,6 +1,7 @@
 #include "window/ConversionRun.h"
 
 #include "convert/Converter.h"
+#include "convert/WorkFolder.h"
 #include "window/RunHost.h"
 
 #include <QThread>
@@ -33,6 +34,8 @@ void TConversionRun::Work()
 {
     FTools =
         FToolFolder.isEmpty() ? TConvertTools::Installed() : TConvertTools::InFolder(FToolFolder);
+    // Each file's work folder is kept for the next one; the last goes before Finished.
+    const auto shelf = std::make_shared<TWorkFolderShelf>();
     for (I = 0; I < FRowCount; ++I) {
         if (!OnMainThread([this] { RowStep(); }))
             return;
@@ -40,10 +43,11 @@ void TConversionRun::Work()
             continue;
         if (!OnMainThread([this] { ConvertingStep(); }))
             return;
-        Convert();
+        Convert(shelf);
         if (!OnMainThread([this] { ResultStep(); }))
             return;
     }
+    shelf->Clear();
     OnMainThread([this] { Q_EMIT Finished(); });
 }
 
@@ -92,11 +96,12 @@ void TConversionRun::ResultStep()
 }
 
 // Any error inside the engine fails this row only; the run goes on.
-void TConversionRun::Convert()
+void TConversionRun::Convert(const std::shared_ptr<TWorkFolderShelf>& shelf)
 {
     try {
-        const TConvertResult result =
-            TConverter(FTools, FOptions).ConvertFile(Info.FileName, Info.Format);
+        TConverter converter(FTools, FOptions);
+        converter.SetWorkFolderShelf(shelf);
+        const TConvertResult result = converter.ConvertFile(Info.FileName, Info.Format);
         Succ = result.Succeeded;
         FReason = result.Reason;
     } catch (const std::exception& error) {

@@ -9,8 +9,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class TRunHost;
+class TWorkFolderShelf;
 
 // One conversion run over the host's rows: a worker thread converts the Ready rows from first to
 // last and hands each step that reads or writes the host to the main thread, waiting for it.
@@ -42,7 +44,7 @@ private:
     void RowStep();
     void ConvertingStep();
     void ResultStep();
-    void Convert();
+    void Convert(const std::shared_ptr<TWorkFolderShelf>& shelf);
 
     // Main thread only.
     TRunHost* FHost;
