@@ -2,6 +2,7 @@
 #include "convert/Converter.h"
 #include "convert/FilePlatform.h"
 #include "convert/OutputName.h"
+#include "convert/WorkFolder.h"
 
 #include "PicFixture.h"
 #include "ProcessState.h"
@@ -739,6 +740,37 @@ private Q_SLOTS:
             QCOMPARE(call.Environment.value(name), call.WorkingFolder);
     }
 
+    // The programs' large buffers get huge pages; a caller's own glibc settings stay, after ours.
+    void programsAskForHugePagesWithoutLosingTheCallersSettings_data()
+    {
+        QTest::addColumn<QByteArray>("callers");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("none") << QByteArray() << u"glibc.malloc.hugetlb=1"_s;
+        QTest::newRow("the caller's own")
+            << QByteArray("glibc.malloc.check=3:glibc.malloc.hugetlb=0")
+            << u"glibc.malloc.hugetlb=1:glibc.malloc.check=3:glibc.malloc.hugetlb=0"_s;
+    }
+    void programsAskForHugePagesWithoutLosingTheCallersSettings()
+    {
+        QFETCH(QByteArray, callers);
+        QFETCH(QString, expected);
+        const std::optional<QByteArray> before = qEnvironmentVariableIsSet("GLIBC_TUNABLES")
+                                                     ? std::optional(qgetenv("GLIBC_TUNABLES"))
+                                                     : std::nullopt;
+        const auto setTunables = [](const std::optional<QByteArray>& value) {
+            value ? qputenv("GLIBC_TUNABLES", *value) : qunsetenv("GLIBC_TUNABLES");
+        };
+        setTunables(callers.isNull() ? std::nullopt : std::optional(callers));
+        const TStandIn standIn;
+        const TConvertResult result =
+            Converter(standIn, Options(u"JPG"_s)).ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {});
+        setTunables(before);
+        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QCOMPARE(standIn.Calls().size(), 2);
+        for (const TStandInCall& call : standIn.Calls())
+            QCOMPARE(call.Environment.value(u"GLIBC_TUNABLES"_s), expected);
+    }
+
     // A terminal's Ctrl+C reaches its foreground group; the programs are in groups of their own.
     void programsRunInAGroupOfTheirOwn()
     {
@@ -772,6 +804,67 @@ private Q_SLOTS:
         QCOMPARE(FHome->ScratchEntries(),
                  (QStringList{u"convert-Ef34Gh"_s, u"convert-not-ours"_s}));
         QVERIFY(QFile::exists(held + u"/page/output.png"_s));
+    }
+
+    // A batch keeps each work folder for its next file, emptied of what a failed file left, and
+    // held: another run starting meanwhile leaves it alone. The batch's end removes it.
+    void workFolderIsEmptiedAndKeptForTheNextFile()
+    {
+        TStandIn standIn;
+        standIn.SetExitStatus(u"cjpeg"_s, 1);
+        const auto shelf = std::make_shared<TWorkFolderShelf>();
+        TConverter converter = Converter(standIn, Options(u"JPG"_s));
+        converter.SetWorkFolderShelf(shelf);
+
+        QVERIFY(!converter.ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {}).Succeeded);
+        const QString kept = standIn.CallsOf(u"cjpeg"_s).value(0).WorkingFolder;
+        QVERIFY(QRegularExpression(WorkFolderPattern()).match(kept).hasMatch());
+        QCOMPARE(QDir(kept).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+        QVERIFY(Converter(standIn, Options(u"PNG"_s))
+                    .ConvertImage(Source(u"b.jpg"_s), u"JPG"_s, 0, {})
+                    .Succeeded);
+        QCOMPARE(FHome->ScratchEntries(), QStringList{QFileInfo(kept).fileName()});
+
+        QVERIFY(QFile::remove(standIn.Folder() + u"/cjpeg.exit"_s));
+        QVERIFY(converter.ConvertImage(Source(u"c.png"_s), u"PNG"_s, 0, {}).Succeeded);
+        QCOMPARE(standIn.CallsOf(u"cjpeg"_s).value(1).WorkingFolder, kept);
+        QCOMPARE(ReadFile(Pic(u"c.jpg"_s)), QByteArray("written by cjpeg\n"));
+        QVERIFY(!QFile::exists(Pic(u"a.jpg"_s)));
+
+        shelf->Clear();
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
+    }
+
+    // A kept folder that is not empty when the next file starts (a straggler wrote into it) or
+    // is gone (the cache was cleared) is not used again.
+    void keptWorkFolderThatChangedIsNotReused_data()
+    {
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("written into") << false;
+        QTest::newRow("removed") << true;
+    }
+    void keptWorkFolderThatChangedIsNotReused()
+    {
+        QFETCH(bool, removed);
+        const TStandIn standIn;
+        const auto shelf = std::make_shared<TWorkFolderShelf>();
+        TConverter converter = Converter(standIn, Options(u"PNG"_s));
+        converter.SetWorkFolderShelf(shelf);
+        QVERIFY(converter.ConvertImage(Source(u"a.jpg"_s), u"JPG"_s, 0, {}).Succeeded);
+        const QString kept = standIn.Calls().value(0).WorkingFolder;
+        if (removed)
+            QVERIFY(QDir(kept).removeRecursively());
+        else
+            QVERIFY(WriteFile(kept + u"/late.bmp"_s, "straggler"));
+
+        QVERIFY(converter.ConvertImage(Source(u"b.jpg"_s), u"JPG"_s, 0, {}).Succeeded);
+        const QString next = standIn.Calls().value(1).WorkingFolder;
+        QVERIFY(next != kept);
+        QCOMPARE(FHome->ScratchEntries(), QStringList{QFileInfo(next).fileName()});
+        QCOMPARE(ReadFile(Pic(u"b.png"_s)), QByteArray("written by magick\n"));
+        shelf->Clear();
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     void unwritableScratchFolderFails()

@@ -7,6 +7,12 @@
 
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -210,6 +216,67 @@ private Q_SLOTS:
 
         AddPath(*FList, root);
         QCOMPARE(FileNames(*FList), QStringList{root + u"/shortcut/far.jpg"_s});
+    }
+
+    // A walked file is read without asking its size: one byte past the first 12 tells.
+    void a_walked_file_is_typed_by_its_bytes_only_past_twelve_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("expected");
+        const QByteArray jpegStart = JpegBytes.left(12);
+        QTest::newRow("12 bytes") << jpegStart << QStringList{u"named.png:PNG"_s};
+        QTest::newRow("13 bytes") << jpegStart + 'x'
+                                  << QStringList{u"named.png:JPG"_s, u"unknown.tif:JPG"_s};
+        QTest::newRow("empty") << QByteArray() << QStringList{u"named.png:PNG"_s};
+    }
+    void a_walked_file_is_typed_by_its_bytes_only_past_twelve()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, expected);
+        Write(u"walked/named.png"_s, content);
+        Write(u"walked/unknown.tif"_s, content);
+
+        AddPath(*FList, FDir->filePath(u"walked"_s));
+        QStringList listed;
+        for (const TFileInfo& file : FList->Files())
+            listed << file.Title + u':' + file.Format;
+        QCOMPARE(Sorted(listed), expected);
+    }
+
+    // A pipe is typed by its name: it is never read, neither when named nor when walked, so a
+    // program waiting on it loses nothing, and an empty one never stalls the walk.
+    void a_named_pipe_is_never_read_data()
+    {
+        QTest::addColumn<QString>("added");
+        QTest::newRow("named directly") << u"pipes/photo.gif"_s;
+        QTest::newRow("in a walked folder") << u"pipes"_s;
+        QTest::newRow("through a link in a walked folder") << u"links"_s;
+    }
+    void a_named_pipe_is_never_read()
+    {
+#ifdef Q_OS_UNIX
+        QFETCH(QString, added);
+        const QString pipe = FDir->filePath(u"pipes/photo.gif"_s);
+        QVERIFY(QDir().mkpath(FDir->filePath(u"pipes"_s)));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(QDir().mkpath(FDir->filePath(u"links"_s)));
+        QVERIFY(QFile::link(pipe, FDir->filePath(u"links/photo.gif"_s)));
+        // Both ends, so that the bytes wait in it as a writer's would.
+        const int writer = ::open(QFile::encodeName(pipe).constData(), O_RDWR | O_NONBLOCK);
+        QVERIFY(writer >= 0);
+        QCOMPARE(::write(writer, JpegBytes.constData(), JpegBytes.size()), JpegBytes.size());
+
+        AddPath(*FList, FDir->filePath(added));
+
+        QCOMPARE(FList->Files().size(), 1);
+        QCOMPARE(FList->Files().constFirst().Format, u"GIF"_s);
+        QByteArray waiting(64, '\0');
+        waiting.resize(::read(writer, waiting.data(), waiting.size()));
+        ::close(writer);
+        QCOMPARE(waiting, JpegBytes);
+#else
+        QSKIP("named pipes are a Unix matter");
+#endif
     }
 
     void the_walk_stops_at_the_depth_limit()

@@ -23,6 +23,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -262,6 +263,12 @@ private Q_SLOTS:
         QCOMPARE(Progress(*window).value(), 0);
         QVERIFY(QFile::exists(Pic(u"a.png"_s)));
         QVERIFY(QFile::exists(Pic(u"c.png"_s)));
+        // A work folder per job serves the whole run, emptied between files and gone at its end.
+        QSet<QString> workFolders;
+        for (const TStandInCall& call : FStandIn->Calls())
+            workFolders.insert(call.WorkingFolder);
+        QVERIFY(workFolders.size() <= std::min(2, DefaultJobCount()));
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
 
         // The bar counts the finished rows, whichever finishes first.
         QList<int> values;
@@ -621,6 +628,7 @@ private Q_SLOTS:
         QTRY_VERIFY(NoProgramIsLeft());
         QCOMPARE(CalledInputs(), QStringList{u"a.jpg"_s});
         QCOMPARE(PngsBelow(Pics()), QStringList());
+        QCOMPARE(FHome->ScratchEntries(), QStringList());
     }
 
     // The counts are those of the rows; the chosen folder the outputs went to can be opened.

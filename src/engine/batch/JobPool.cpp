@@ -2,6 +2,7 @@
 
 #include "batch/OutputChains.h"
 #include "convert/OutputName.h"
+#include "convert/WorkFolder.h"
 
 #include <QThread>
 
@@ -169,7 +170,8 @@ int DefaultJobCount()
 }
 
 TJobPool::TJobPool(TConvertTools tools, TConvertOptions options, int jobs, TStopToken stop)
-    : FTools(std::move(tools)), FOptions(std::move(options)), FJobs(jobs), FStop(std::move(stop))
+    : FTools(std::move(tools)), FOptions(std::move(options)), FJobs(jobs), FStop(std::move(stop)),
+      FShelf(std::make_shared<TWorkFolderShelf>())
 {
     FPool.setMaxThreadCount(jobs);
     // ImageMagick reads it from its environment; the command lines stay as with one job.
@@ -209,6 +211,7 @@ void TJobPool::Run(const QList<TFileInfo> inputs, const TResultHandler& onResult
     }
     board.Deliver(onResult, onProgress);
     FPool.waitForDone();
+    FShelf->Clear();
 }
 
 void TJobPool::Stop()
@@ -240,6 +243,7 @@ TConvertResult TJobPool::ConvertOrFail(const TFileInfo& input)
     try {
         TConverter converter(FTools, OptionsForFile(FOptions, input.FileName, input.Root));
         converter.SetStopToken(FStop);
+        converter.SetWorkFolderShelf(FShelf);
         converter.SetPageRunner(
             [this](qsizetype count, const std::function<TConvertResult(qsizetype)>& convertPage) {
                 return RunPages(count, convertPage);

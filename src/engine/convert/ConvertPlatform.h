@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -28,3 +29,6 @@ TSystemPrograms FindSystemPrograms();
 
 QString DefaultScratchFolder();
 QString DefaultFontFolder();
+
+// Variables set for every outside program on this platform, from the caller's own values.
+QHash<QString, QString> PlatformProgramVariables();

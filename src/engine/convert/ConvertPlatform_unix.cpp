@@ -46,3 +46,15 @@ QString DefaultFontFolder()
 {
     return u"/usr/share/fonts"_s;
 }
+
+// Where the system gives huge pages only to programs that ask (transparent huge pages "madvise"),
+// glibc asks for them for the programs' large buffers: ImageMagick, starting afresh for each
+// picture, then takes a fraction of the page faults and about half the processor time. The
+// caller's own settings come after ours and so win.
+QHash<QString, QString> PlatformProgramVariables()
+{
+    QString tunables = u"glibc.malloc.hugetlb=1"_s;
+    if (const QString own = qEnvironmentVariable("GLIBC_TUNABLES"); !own.isEmpty())
+        tunables += u':' + own;
+    return {{u"GLIBC_TUNABLES"_s, tunables}};
+}

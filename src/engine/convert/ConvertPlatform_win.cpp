@@ -43,3 +43,8 @@ QString DefaultFontFolder()
 {
     return SpecialFolder(CSIDL_FONTS);
 }
+
+QHash<QString, QString> PlatformProgramVariables()
+{
+    return {};
+}

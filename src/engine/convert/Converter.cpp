@@ -2,6 +2,7 @@
 
 #include "base/AsciiCase.h"
 #include "convert/Metadata.h"
+#include "convert/ConvertPlatform.h"
 #include "convert/OutputName.h"
 #include "convert/RenderedPng.h"
 #include "convert/WorkFolder.h"
@@ -175,6 +176,11 @@ void TConverter::SetStopToken(TStopToken stop)
     FStop = std::move(stop);
 }
 
+void TConverter::SetWorkFolderShelf(std::shared_ptr<TWorkFolderShelf> shelf)
+{
+    FShelf = std::move(shelf);
+}
+
 TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& fileType) const
 {
     if (fileType.isEmpty())
@@ -198,7 +204,7 @@ TConvertResult TConverter::ConvertDated(const QString& namingSource, const QStri
                                         int scalePercent, const QString& inputFile,
                                         const QString& datedBy) const
 {
-    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
+    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix, FShelf.get());
     const QString source = AbsolutePath(inputFile.isEmpty() ? namingSource : inputFile);
     if (const QString failure = Prepare(MissingImageProgram(), work, source); !failure.isEmpty())
         return Failure(failure);
@@ -279,7 +285,7 @@ QString TConverter::FinishOutput(const QString& output, const TPhotoInfo& photo,
 
 TConvertResult TConverter::ConvertPDF(const QString& source) const
 {
-    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
+    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix, FShelf.get());
     const QString document = AbsolutePath(source);
     if (const QString failure = Prepare(MissingRenderingProgram(), work, document);
         !failure.isEmpty())
@@ -324,7 +330,7 @@ TConvertResult TConverter::ConvertEPS(const QString& source) const
 // Ghostscript draws the file into one PNG in the work folder, which is then converted as any PNG.
 TConvertResult TConverter::ConvertDrawing(const QString& source, TDrawingArguments arguments) const
 {
-    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix);
+    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix, FShelf.get());
     const QString drawing = AbsolutePath(source);
     if (const QString failure = Prepare(MissingRenderingProgram(), work, drawing);
         !failure.isEmpty())
@@ -379,7 +385,8 @@ TProgramSettings TConverter::ProgramSettings(const TWorkFolder& work) const
 {
     TProgramSettings settings;
     settings.WorkingFolder = work.Path();
-    settings.AddedVariables = FTools.AddedVariables;
+    settings.AddedVariables = PlatformProgramVariables();
+    settings.AddedVariables.insert(FTools.AddedVariables);
     for (const QString& name : {u"MAGICK_TEMPORARY_PATH"_s, u"TMPDIR"_s, u"TEMP"_s, u"TMP"_s})
         settings.AddedVariables.insert(name, QDir::toNativeSeparators(work.Path()));
     settings.TimeLimit = FTools.TimeLimit;

@@ -11,9 +11,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class TWorkFolder;
 struct TPhotoInfo;
+class TWorkFolderShelf;
 
 struct TConvertResult
 {
@@ -48,6 +50,9 @@ public:
     // Once stop is requested, the programs under way are ended, none is started, and the
     // conversion fails as "interrupted" with nothing under an output name.
     void SetStopToken(TStopToken stop);
+    // Where the work folders come from and go back to, emptied; by default each is made for its
+    // conversion and removed after it.
+    void SetWorkFolderShelf(std::shared_ptr<TWorkFolderShelf> shelf);
 
     // A listed file by its type name: "PDF", "AI" and "EPS" are rendered first, an empty type
     // fails.
@@ -88,4 +93,5 @@ private:
     TConvertOptions FOptions;
     TPageRunner FPageRunner;
     TStopToken FStop;
+    std::shared_ptr<TWorkFolderShelf> FShelf;
 };

@@ -22,19 +22,28 @@ bool IsWorkFolderName(const QString& name, const QString& prefix)
     });
 }
 
-// Emptied while held, removed once released: a folder removed while still open stays behind as
-// an orphan until its last close, which costs the file system (ext4) milliseconds more. Windows
-// cannot remove a folder held open at all.
-void RemoveHeldFolder(std::unique_ptr<TFolderLock> lock, const QString& path)
+constexpr QDir::Filters EveryEntry =
+    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+
+// Whether it is empty afterwards.
+bool EmptyFolder(const QString& path)
 {
     const QDir folder(path);
-    for (const QFileInfo& entry : folder.entryInfoList(
-             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort)) {
+    for (const QFileInfo& entry : folder.entryInfoList(EveryEntry, QDir::NoSort)) {
         if (entry.isDir() && !entry.isSymLink())
             QDir(entry.filePath()).removeRecursively();
         else
             QFile::remove(entry.filePath());
     }
+    return folder.isEmpty(EveryEntry);
+}
+
+// Emptied while held, removed once released: a folder removed while still open stays behind as
+// an orphan until its last close, which costs the file system (ext4) milliseconds more. Windows
+// cannot remove a folder held open at all.
+void RemoveHeldFolder(std::unique_ptr<TFolderLock> lock, const QString& path)
+{
+    EmptyFolder(path);
     lock.reset();
     QDir().rmdir(path);
 }
@@ -52,12 +61,13 @@ void RemoveAbandonedFolders(const QString& root, const QString& prefix)
             RemoveHeldFolder(std::move(lock), path);
     }
 }
-} // namespace
 
-TWorkFolder::TWorkFolder(const QString& root, const QString& prefix)
+// A new folder under root, held; empty when none could be made.
+std::unique_ptr<TFolderLock> MakeHeldFolder(const QString& root, const QString& prefix,
+                                            QString& path)
 {
     if (root.isEmpty() || !QDir().mkpath(root))
-        return;
+        return {};
     RemoveAbandonedFolders(root, prefix);
     // Between its making and its lock, another run's clean-up may take a new folder for one
     // abandoned; then it is gone, or held by that run, and another is made.
@@ -65,21 +75,87 @@ TWorkFolder::TWorkFolder(const QString& root, const QString& prefix)
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         QTemporaryDir made(QDir(root).filePath(prefix + RandomPart));
         if (!made.isValid())
-            return;
+            return {};
         made.setAutoRemove(false);
         std::unique_ptr<TFolderLock> lock = TFolderLock::TryLock(made.path());
         if (lock && lock->IsStillAt(made.path())) {
-            FPath = made.path();
-            FLock = std::move(lock);
-            return;
+            path = made.path();
+            return lock;
         }
     }
+    return {};
+}
+} // namespace
+
+TWorkFolderShelf::~TWorkFolderShelf()
+{
+    Clear();
+}
+
+void TWorkFolderShelf::Clear()
+{
+    std::vector<std::unique_ptr<THeldFolder>> folders;
+    {
+        const std::lock_guard lock(FMutex);
+        folders.swap(FFolders);
+    }
+    for (std::unique_ptr<THeldFolder>& folder : folders)
+        RemoveHeldFolder(std::move(folder->Lock), folder->Path);
+}
+
+std::unique_ptr<TWorkFolderShelf::THeldFolder> TWorkFolderShelf::Take(const QString& root,
+                                                                      const QString& prefix)
+{
+    std::unique_ptr<THeldFolder> folder;
+    {
+        const std::lock_guard lock(FMutex);
+        const auto kept = std::find_if(FFolders.begin(), FFolders.end(), [&](const auto& held) {
+            return held->Root == root && held->Prefix == prefix;
+        });
+        if (kept == FFolders.end())
+            return {};
+        folder = std::move(*kept);
+        FFolders.erase(kept);
+    }
+    // The user may have cleared the cache since, or a straggling program written into it.
+    if (!folder->Lock->IsStillAt(folder->Path))
+        return {};
+    if (QDir(folder->Path).isEmpty(EveryEntry))
+        return folder;
+    RemoveHeldFolder(std::move(folder->Lock), folder->Path);
+    return {};
+}
+
+void TWorkFolderShelf::Put(std::unique_ptr<THeldFolder> folder)
+{
+    const std::lock_guard lock(FMutex);
+    FFolders.push_back(std::move(folder));
+}
+
+TWorkFolder::TWorkFolder(const QString& root, const QString& prefix, TWorkFolderShelf* shelf)
+    : FShelf(shelf)
+{
+    if (FShelf) {
+        FHeld = FShelf->Take(root, prefix);
+        if (FHeld)
+            return;
+    }
+    FHeld = std::make_unique<TWorkFolderShelf::THeldFolder>();
+    FHeld->Root = root;
+    FHeld->Prefix = prefix;
+    FHeld->Lock = MakeHeldFolder(root, prefix, FHeld->Path);
 }
 
 TWorkFolder::~TWorkFolder()
 {
-    if (FLock)
-        RemoveHeldFolder(std::move(FLock), FPath);
+    if (!IsValid())
+        return;
+    // What the programs left is removed either way; a folder that cannot be emptied is not kept.
+    if (FShelf && EmptyFolder(FHeld->Path)) {
+        FShelf->Put(std::move(FHeld));
+        return;
+    }
+    RemoveHeldFolder(std::move(FHeld->Lock), FHeld->Path);
 }
 
 QString BringIntoFolder(const QString& source, const QString& folder, const QString& name)

@@ -19,6 +19,13 @@ QString FolderForm(const QString& path)
     return EndsWithDelimiter(path) ? path : path + QDir::separator();
 }
 
+// A regular file as the folder's entry says without asking the file system again (Linux's d_type);
+// for a link it asks about the target, and so where the file system does not say.
+TPathKind KindOf(const QFileInfo& entry)
+{
+    return entry.isFile() ? TPathKind::RegularFile : TPathKind::Special;
+}
+
 class TFolderWalk
 {
 public:
@@ -46,10 +53,11 @@ private:
         while (entries.hasNext()) {
             entries.next();
             const QString entryPath = folder + entries.fileName();
-            if (entries.fileInfo().isDir())
+            const QFileInfo entry = entries.fileInfo();
+            if (entry.isDir())
                 Add(entryPath);
             else
-                AddListItem(FList, entryPath, FRoot);
+                AddListItem(FList, entryPath, FRoot, KindOf(entry));
         }
         FOpenFolders.removeLast();
     }
@@ -81,11 +89,11 @@ void TPlainFileList::Append(TFileInfo info)
     FFiles.append(std::move(info));
 }
 
-void AddListItem(TFileSink& list, const QString& path, const QString& root)
+void AddListItem(TFileSink& list, const QString& path, const QString& root, TPathKind kind)
 {
     if (list.Contains(path))
         return;
-    const QString format = DetectFileType(path);
+    const QString format = DetectFileType(path, kind);
     if (format.isEmpty())
         return;
     list.Append({path, FileNamePart(path), format, root});

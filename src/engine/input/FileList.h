@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/FileInfo.h"
+#include "input/FileProbe.h"
 
 #include <QList>
 #include <QSet>
@@ -46,4 +47,5 @@ void AddPath(TFileSink& list, const QString& path);
 // Lists one file unless its exact path text is listed already or its type is not recognised; the
 // duplicate test comes first, so a listed file is not opened again. root: the folder it was found
 // under (TFileInfo::Root).
-void AddListItem(TFileSink& list, const QString& path, const QString& root = {});
+void AddListItem(TFileSink& list, const QString& path, const QString& root = {},
+                 TPathKind kind = TPathKind::Unknown);

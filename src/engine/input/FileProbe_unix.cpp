@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,15 +28,17 @@ private:
     int FHandle;
 };
 
-bool IsRegularFileLongerThanProbe(int handle)
+bool IsRegularFile(int handle)
 {
     struct stat status
     {};
-    return ::fstat(handle, &status) == 0 && S_ISREG(status.st_mode) &&
-           status.st_size > static_cast<off_t>(ProbeSize);
+    return ::fstat(handle, &status) == 0 && S_ISREG(status.st_mode);
 }
 
-bool ReadExactly(int handle, TProbeBuffer& buffer)
+// One byte past the probe says that the file is longer than the probe, without asking its size.
+using TProbeAndOneMore = std::array<unsigned char, ProbeSize + 1>;
+
+bool ReadExactly(int handle, TProbeAndOneMore& buffer)
 {
     std::size_t done = 0;
     while (done < buffer.size()) {
@@ -51,18 +54,22 @@ bool ReadExactly(int handle, TProbeBuffer& buffer)
 
 } // namespace
 
-std::optional<TProbeBuffer> ReadProbe(const QString& path)
+std::optional<TProbeBuffer> ReadProbe(const QString& path, TPathKind kind)
 {
     // A NUL would silently cut the path short and probe another file.
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
+    if (path.isEmpty() || path.contains(QChar(u'\0')) || kind == TPathKind::Special)
         return std::nullopt;
 
-    // Non-blocking so that a named pipe cannot stall the caller; only regular files are read.
+    // Non-blocking so that a named pipe cannot stall the caller, even one that took the place of
+    // a listed regular file; only regular files are read.
     const TFileHandle file(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    TProbeBuffer probe{};
-    if (file.Handle() < 0 || !IsRegularFileLongerThanProbe(file.Handle()) ||
-        !ReadExactly(file.Handle(), probe))
+    if (file.Handle() < 0 || (kind != TPathKind::RegularFile && !IsRegularFile(file.Handle())))
         return std::nullopt;
+    TProbeAndOneMore bytes{};
+    if (!ReadExactly(file.Handle(), bytes))
+        return std::nullopt;
+    TProbeBuffer probe{};
+    std::copy_n(bytes.begin(), ProbeSize, probe.begin());
     return probe;
 }

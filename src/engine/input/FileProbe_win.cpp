@@ -47,9 +47,9 @@ bool ReadExactly(HANDLE handle, TProbeBuffer& buffer)
 
 } // namespace
 
-std::optional<TProbeBuffer> ReadProbe(const QString& path)
+std::optional<TProbeBuffer> ReadProbe(const QString& path, TPathKind kind)
 {
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
+    if (path.isEmpty() || path.contains(QChar(u'\0')) || kind == TPathKind::Special)
         return std::nullopt;
 
     // Share-read only: a file that someone is writing is not opened, and nobody may start

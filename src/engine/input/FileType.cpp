@@ -1,7 +1,6 @@
 #include "input/FileType.h"
 
 #include "base/AsciiCase.h"
-#include "input/FileProbe.h"
 
 #include <QDir>
 
@@ -127,9 +126,9 @@ QString ExtensionType(const QString& path)
 
 } // namespace
 
-QString DetectFileType(const QString& path)
+QString DetectFileType(const QString& path, TPathKind kind)
 {
-    const std::optional<TProbeBuffer> probe = ReadProbe(path);
+    const std::optional<TProbeBuffer> probe = ReadProbe(path, kind);
     const QString bySignature = probe ? SignatureType(*probe) : QString();
     const QString byExtension = ExtensionType(path);
 

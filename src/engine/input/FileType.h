@@ -1,11 +1,13 @@
 #pragma once
 
+#include "input/FileProbe.h"
+
 #include <QString>
 
 // Type name of an image file ("JPG", "PNG", "PDF", "AI", ...) from its first 12 bytes, else from
 // its extension; empty when the file is not one the program takes. Never throws, reads at most
-// 12 bytes and keeps nothing open. Any thread.
-QString DetectFileType(const QString& path);
+// 13 bytes and keeps nothing open. Any thread.
+QString DetectFileType(const QString& path, TPathKind kind = TPathKind::Unknown);
 
 // The file name without its folder: the text after the last delimiter of the platform's paths,
 // "/" everywhere, and on Windows also "\" and a drive's colon.

@@ -10,8 +10,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class TRunHost;
+class TWorkFolderShelf;
 
 // What a run converts with, read from the window when it starts.
 struct TRunSetup
