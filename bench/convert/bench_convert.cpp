@@ -2,12 +2,12 @@
 // them) to PNG through the engine and through a plain shell loop running the same ImageMagick
 // command lines, and prints the ratio engine/loop (target: 1.05 at most, the engine adding nothing
 // measurable to the outside program). The loop runs ImageMagick alone, reading and writing the
-// files in place: the engine's own work around it (a locked work folder, kept for the next file as in a batch, a link to the source,
-// reading and writing the photo information, the check of the result and the move to the output
-// name) is all counted against the engine. Then it prints what keeping the photo information
-// costs per JPG output of a 1600x1200 photo, against removing it. The two sides of each
-// comparison alternate in small batches so that a change in the machine's load falls on both
-// alike. Linux only.
+// files in place: the engine's own work around it (a locked work folder, kept for the next file as
+// in a batch, a link to the source, reading and writing the photo information, the check of the
+// result and the move to the output name) is all counted against the engine. Then it prints what
+// keeping the photo information costs per JPG output of a 1600x1200 photo, against removing it. The
+// two sides of each comparison alternate in small batches so that a change in the machine's load
+// falls on both alike. Linux only.
 #include "convert/Converter.h"
 #include "convert/RunProcess.h"
 #include "convert/WorkFolder.h"

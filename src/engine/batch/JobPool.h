@@ -37,8 +37,9 @@ int DefaultJobCount();
 // its own; the pages of a PDF are shared out among the workers too. Files start in input order;
 // files whose outputs could claim the same names start only when the one before them has ended,
 // so the outputs are those of a one-job run. Results come back in input order whatever order they
-// finish in. A worker's work folder is kept for its next file and removed when Run returns. When more than one job runs, each outside program is asked to use a single thread,
-// so the jobs do not compete for the cores. Run and its handlers stay on the calling thread.
+// finish in. A worker's work folder is kept for its next file and removed when Run returns. When
+// more than one job runs, each outside program is asked to use a single thread, so the jobs do not
+// compete for the cores. Run and its handlers stay on the calling thread.
 class TJobPool
 {
 public:

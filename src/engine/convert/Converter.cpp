@@ -1,8 +1,8 @@
 #include "convert/Converter.h"
 
 #include "base/AsciiCase.h"
-#include "convert/Metadata.h"
 #include "convert/ConvertPlatform.h"
+#include "convert/Metadata.h"
 #include "convert/OutputName.h"
 #include "convert/RenderedPng.h"
 #include "convert/WorkFolder.h"
