@@ -17,11 +17,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTest>
@@ -879,6 +881,42 @@ private Q_SLOTS:
         QVERIFY(caption.contains(format));
         QVERIFY(QFontMetrics(start.font()).horizontalAdvance(caption) < start.width());
         QVERIFY(start.font().pixelSize() >= 8);
+    }
+
+    // Every row status is whole in its column in every language, also when the list scrolls.
+    void rowStatusesFit_data()
+    {
+        QTest::addColumn<QString>("language");
+        for (const QString& language :
+             {u"ko"_s, u"en"_s, u"ja"_s, u"zh"_s, u"ru"_s, u"it"_s, u"fr"_s})
+            QTest::newRow(qPrintable(language)) << language;
+    }
+    void rowStatusesFit()
+    {
+        QFETCH(QString, language);
+        SetCurrentLanguage(language);
+        TFrmMorvane window(NoArguments, TFrmMorvaneSetup{});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QStringList files;
+        for (int index = 0; index < 60; ++index)
+            files << WriteJpeg(u"photo-%1.jpg"_s.arg(index));
+        window.AddFile(files);
+        auto& list = Control<QTreeView>(window, u"ListFile"_s);
+        QTRY_VERIFY(list.verticalScrollBar()->isVisible());
+
+        // The item delegate's margins; it elides a text that fills the cell exactly.
+        const int margin = 2 * (list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 1;
+        const int column = list.header()->sectionSize(2);
+        for (const QString& status : {u"준비"_s, u"변환"_s, u"성공"_s, u"실패"_s}) {
+            const QString shown = TranslateText(status);
+            QVERIFY2(list.fontMetrics().horizontalAdvance(shown) + margin <= column,
+                     qPrintable(shown + u" in %1 px"_s.arg(column)));
+        }
+        // Room for a longer status comes from the file name; the columns still fit.
+        QCOMPARE(list.header()->sectionSize(0) + column, 320);
+        QCOMPARE(list.header()->sectionSize(1), 60);
+        QVERIFY(list.header()->length() <= list.viewport()->width());
     }
 
     // The file options' captions are translated and whole in every language.

@@ -29,6 +29,15 @@ TFileListModel::TFileListModel(QObject* parent)
 
 TFileListModel::~TFileListModel() = default;
 
+QStringList TFileListModel::StatusTexts()
+{
+    QStringList texts;
+    for (const TRowStatus status :
+         {TRowStatus::Ready, TRowStatus::Converting, TRowStatus::Succeeded, TRowStatus::Failed})
+        texts << StatusText(status);
+    return texts;
+}
+
 int TFileListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(FRows.size());

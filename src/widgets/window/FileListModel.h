@@ -39,6 +39,9 @@ public:
     explicit TFileListModel(QObject* parent = nullptr);
     ~TFileListModel() override;
 
+    // Every text the status column can show, in the interface language.
+    static QStringList StatusTexts();
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     // The status column shows the status in the interface language, with the reason of a failure

@@ -228,6 +228,7 @@ void TFrmMorvane::FormCreate(const QStringList& arguments)
     // The window's title is the program's; an application display name would be added to the
     // titles of all the other windows as well, the folder dialog's among them.
     FSettings->FitCaptions();
+    FHome->FitStatusColumn();
     FSettings->ShowVersion();
     PnlMain->setCurrentWidget(FHome);
     try {

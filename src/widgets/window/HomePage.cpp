@@ -18,9 +18,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStyle>
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -29,6 +32,8 @@ constexpr int StartCaptionPadding = 4;
 constexpr int SmallestCaptionPixels = 8;
 constexpr int StartPanelSpacing = 6;
 constexpr int BesideStartTopMargin = 3;
+constexpr int TitleColumnWidth = 260;
+constexpr int StatusColumnWidth = 60;
 // The accent colour of the window's theme.
 const QColor LinkColor(0x3D, 0x84, 0xDD);
 
@@ -99,9 +104,9 @@ void THomePage::CreateFileList()
     ListFile->setContextMenuPolicy(Qt::CustomContextMenu);
     ListFile->header()->setStretchLastSection(false);
     ListFile->header()->setSectionsMovable(false);
-    ListFile->setColumnWidth(TFileListModel::ColumnTitle, 260);
+    ListFile->setColumnWidth(TFileListModel::ColumnTitle, TitleColumnWidth);
     ListFile->setColumnWidth(TFileListModel::ColumnFormat, 60);
-    ListFile->setColumnWidth(TFileListModel::ColumnStatus, 60);
+    ListFile->setColumnWidth(TFileListModel::ColumnStatus, StatusColumnWidth);
 }
 
 // Lies in the middle of the empty list; drops and clicks pass through to the list.
@@ -219,6 +224,21 @@ void THomePage::AcceptDrops()
 {
     FDragFile =
         std::make_unique<TDragFile>(ListFile, [this](const QStringList& paths) { AddFile(paths); });
+}
+
+void THomePage::FitStatusColumn()
+{
+    // The margins the item delegate keeps, and two pixels more: a text that fills its cell exactly
+    // is elided all the same.
+    const int margin =
+        2 * (ListFile->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListFile) + 1) +
+        2;
+    int needed = StatusColumnWidth;
+    for (const QString& status : TFileListModel::StatusTexts())
+        needed = std::max(needed, ListFile->fontMetrics().horizontalAdvance(status) + margin);
+    ListFile->setColumnWidth(TFileListModel::ColumnTitle,
+                             TitleColumnWidth + StatusColumnWidth - needed);
+    ListFile->setColumnWidth(TFileListModel::ColumnStatus, needed);
 }
 
 void THomePage::CloseList()

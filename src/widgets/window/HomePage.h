@@ -54,6 +54,9 @@ public:
     void AddFile(const QStringList& paths);
     // From now on files dropped on the list are listed.
     void AcceptDrops();
+    // Widens the status column where a status in the interface language needs it, at the file
+    // name's cost; call once the language is set.
+    void FitStatusColumn();
     // The window is closing: every row goes, and drops are refused again.
     void CloseList();
     // The target format that the start button names.
