@@ -3,7 +3,8 @@
 # fails the run. Usage: tests/sanitizers/run.sh address|thread [build folder]
 #   address: AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer over the whole suite
 #            (default folder build/asan);
-#   thread:  ThreadSanitizer over the tests labelled "threads" (default folder build/tsan).
+#   thread:  ThreadSanitizer over the tests labelled "threads", but for those whose worker threads
+#            start programs (see below; default folder build/tsan).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 here="$PWD/tests/sanitizers"
@@ -16,7 +17,12 @@ address)
     ;;
 thread)
     preset=tsan
-    label_filter=(-L threads)
+    # Not the tests whose worker threads start outside programs: Debian's Qt 6.4 starts them with
+    # clone(CLONE_VM | CLONE_VFORK), and the child's calls run on the starting thread's
+    # ThreadSanitizer state. From then on that thread's locks go unseen: it reports what it handed
+    # over before its first program as a race, and nothing after. Those tests run under
+    # AddressSanitizer and in the plain suite; an instrumented Qt would bring them back here.
+    label_filter=(-L threads -E '^(tst_cli|tst_clipieces|tst_conversionrun|tst_morvaneprogram)$')
     ;;
 *)
     echo "usage: $0 address|thread [build folder]" >&2
