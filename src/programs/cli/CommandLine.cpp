@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "base/SignalEnd.h"
 #include "batch/JobPool.h"
 #include "cli/BatchReport.h"
 #include "cli/CliOptions.h"

@@ -1,10 +1,11 @@
 #include "morvane/StopSignals.h"
 
+#include "base/SignalEnd.h"
+
 #include <QSocketNotifier>
 
 #include <array>
 #include <csignal>
-#include <cstdio>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -68,10 +69,5 @@ void CloseOnStopSignals(QObject& owner, std::function<void()> close)
 int EndAsStopSignalled(int status)
 {
     const int signal = GCaughtSignal;
-    if (signal == 0)
-        return status;
-    std::fflush(nullptr);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-    return 128 + signal;
+    return signal == 0 ? status : EndAsSignalled(signal);
 }
