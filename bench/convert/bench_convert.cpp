@@ -10,7 +10,7 @@
 // falls on both alike. Linux only.
 #include "convert/Converter.h"
 #include "convert/RunProcess.h"
-#include "convert/WorkFolder.h"
+#include "files/WorkFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -104,7 +104,7 @@ bool ConvertWithEngine(const TConverter& converter, const QStringList& sources)
 {
     bool allSucceeded = true;
     for (const QString& source : sources)
-        allSucceeded = converter.ConvertImage(source, u"JPG"_s, 0, {}).Succeeded && allSucceeded;
+        allSucceeded = converter.ConvertImage({source, u"JPG"_s}).IsOk() && allSucceeded;
     return allSucceeded;
 }
 

@@ -157,7 +157,8 @@ private Q_SLOTS:
         QFETCH(bool, succeeded);
         QFETCH(QString, reason);
         QFETCH(QString, line);
-        QCOMPARE(ResultLine(fileName, {succeeded, reason}), line);
+        const TResult<> result = succeeded ? TResult<>() : Failed(reason);
+        QCOMPARE(ResultLine(fileName, result), line);
     }
 
     void pagesOfADocumentAreSharedOut_data()
@@ -184,17 +185,17 @@ private Q_SLOTS:
         TJobPool pool(TConvertTools::InFolder(standIn.Folder()), options, 3);
 
         QList<qsizetype> order;
-        QList<TConvertResult> results;
+        QList<TResult<>> results;
         pool.Run(
             Inputs({Pic(u"doc.pdf"_s), Pic(u"a.jpg"_s), Pic(u"b.jpg"_s)}),
-            [&](qsizetype index, const TConvertResult& result) {
+            [&](qsizetype index, const TResult<>& result) {
                 order << index;
                 results << result;
             },
             [](qsizetype) {});
 
         QCOMPARE(order, QList<qsizetype>({0, 1, 2}));
-        QCOMPARE(results.first().Succeeded, succeeded);
+        QCOMPARE(results.first().IsOk(), succeeded);
         for (int page = 1; page <= 6; ++page) {
             const QString output = u"doc-%1.png"_s.arg(page, 3, 10, QChar(u'0'));
             const bool failed = !failingPage.isEmpty() && failingPage.contains(output.mid(4, 3));
@@ -228,15 +229,15 @@ private Q_SLOTS:
             const std::lock_guard lock(eventsMutex);
             events << event;
         };
-        const QString ends[] = {u"converted"_s, u"failed"_s, u"stopped"_s};
-        pool.SetEvents({[&](qsizetype index) { note(u"start %1"_s.arg(index)); },
-                        [&](qsizetype index, const TConvertResult&, TJobEnd end) {
-                            note(u"end %1 %2"_s.arg(index).arg(ends[int(end)]));
-                        }});
+        pool.SetEvents(
+            {[&](qsizetype index) { note(u"start %1"_s.arg(index)); },
+             [&](qsizetype index, const TResult<>& result) {
+                 note(u"end %1 %2"_s.arg(index).arg(result.IsOk() ? u"converted"_s : u"failed"_s));
+             }});
 
         QList<qsizetype> order;
         pool.Run(
-            Inputs(sources), [&](qsizetype index, const TConvertResult&) { order << index; },
+            Inputs(sources), [&](qsizetype index, const TResult<>&) { order << index; },
             [](qsizetype) {});
 
         QCOMPARE(order, QList<qsizetype>({0, 1, 2, 3, 4, 5}));
@@ -270,10 +271,10 @@ private Q_SLOTS:
         TStopToken stop;
         TJobPool pool(TConvertTools::InFolder(standIn.Folder()), options, 2, stop);
         std::mutex endsMutex;
-        QList<std::pair<qsizetype, TJobEnd>> ends;
-        pool.SetEvents({{}, [&](qsizetype index, const TConvertResult&, TJobEnd end) {
+        QList<std::pair<qsizetype, bool>> ends;
+        pool.SetEvents({{}, [&](qsizetype index, const TResult<>& result) {
                             const std::lock_guard lock(endsMutex);
-                            ends.append({index, end});
+                            ends.append({index, result.IsFailureOf(TFailureKind::Interrupted)});
                         }});
         // The caller's copy of the token stops the pool as Stop() does.
         std::thread stopper([&] {
@@ -282,18 +283,20 @@ private Q_SLOTS:
             stop.RequestStop();
         });
 
-        QList<TConvertResult> results;
+        QList<TResult<>> results;
         pool.Run(
-            Inputs(sources), [&](qsizetype, const TConvertResult& result) { results << result; },
+            Inputs(sources), [&](qsizetype, const TResult<>& result) { results << result; },
             [](qsizetype) {});
         stopper.join();
 
         std::ranges::sort(ends);
-        QCOMPARE(ends, (QList<std::pair<qsizetype, TJobEnd>>{{0, TJobEnd::Stopped},
-                                                             {1, TJobEnd::Stopped}}));
+        // Both interrupted.
+        QCOMPARE(ends, (QList<std::pair<qsizetype, bool>>{{0, true}, {1, true}}));
         QCOMPARE(results.size(), 4);
-        for (const TConvertResult& result : std::as_const(results))
-            QCOMPARE(result.Reason, u"interrupted"_s);
+        for (const TResult<>& result : std::as_const(results)) {
+            QVERIFY(result.IsFailureOf(TFailureKind::Interrupted));
+            QCOMPARE(result.Reason(), u"interrupted"_s);
+        }
         QCOMPARE(standIn.Calls().size(), 2);
         QCOMPARE(QDir(Pics()).entryList({u"*.png"_s}), QStringList());
         QCOMPARE(QDir(FHome->CacheHome() + u"/Morvane"_s)

@@ -65,8 +65,8 @@ private Q_SLOTS:
     void pdfArguments()
     {
         const TStandIn standIn;
-        const TConvertResult result = Converter(standIn).ConvertPDF(Source(u"a.pdf"_s));
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Converter(standIn).ConvertFile({Source(u"a.pdf"_s), {}, u"PDF"_s});
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
 
         const QList<TStandInCall> calls = standIn.Calls();
         QCOMPARE(calls.size(), 2);
@@ -120,9 +120,9 @@ private Q_SLOTS:
         TStandIn standIn;
         standIn.SetPages(firstPage, lastPage);
 
-        const TConvertResult result = Converter(standIn).ConvertPDF(Source(source));
+        const TResult<> result = Converter(standIn).ConvertFile({Source(source), {}, u"PDF"_s});
 
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QStringList pagesRead;
         for (const TStandInCall& call : standIn.CallsOf(u"magick"_s))
             pagesRead << call.Arguments.first();
@@ -164,10 +164,10 @@ private Q_SLOTS:
         if (!failingPages.isEmpty())
             standIn.SetWritesNothing(u"magick"_s, failingPages);
 
-        const TConvertResult result = Converter(standIn).ConvertPDF(Source(u"a.pdf"_s));
+        const TResult<> result = Converter(standIn).ConvertFile({Source(u"a.pdf"_s), {}, u"PDF"_s});
 
-        QCOMPARE(result.Succeeded, failingPages.isEmpty());
-        QCOMPARE(result.Reason, reason);
+        QCOMPARE(result.IsOk(), failingPages.isEmpty());
+        QCOMPARE(result.Reason(), reason);
         for (int page = 1; page <= pages; ++page) {
             const QString number = u"%1"_s.arg(page, 3, 10, QChar(u'0'));
             const bool failed =
@@ -216,11 +216,12 @@ private Q_SLOTS:
             standIn.SetWritesNothing(u"gs"_s);
         const TConverter converter = Converter(standIn);
 
-        for (const TConvertResult& result :
-             {converter.ConvertPDF(Source(u"a.pdf"_s)), converter.ConvertAI(Source(u"b.ai"_s)),
-              converter.ConvertEPS(Source(u"c.eps"_s))}) {
-            QVERIFY(!result.Succeeded);
-            QCOMPARE(result.Reason, reason);
+        for (const TResult<>& result :
+             {converter.ConvertFile({Source(u"a.pdf"_s), {}, u"PDF"_s}),
+              converter.ConvertFile({Source(u"b.ai"_s), {}, u"AI"_s}),
+              converter.ConvertFile({Source(u"c.eps"_s), {}, u"EPS"_s})}) {
+            QVERIFY(!result.IsOk());
+            QCOMPARE(result.Reason(), reason);
         }
         QVERIFY(standIn.CallsOf(u"magick"_s).isEmpty());
         QCOMPARE(QDir(Pics()).entryList(QDir::Files),
@@ -254,10 +255,11 @@ private Q_SLOTS:
             {u"a.pdf"_s, u"a-001.png"_s}, {u"b.ai"_s, u"b.png"_s}, {u"c.eps"_s, u"c.png"_s}};
         for (const auto& [source, output] : files) {
             const QString type = source.section(u'.', 1).toUpper();
-            const TConvertResult result = converter.ConvertFile(Source(source), type);
-            QCOMPARE(result.Succeeded, reason.isEmpty());
+            const TResult<> result = converter.ConvertFile({Source(source), {}, type});
+            QCOMPARE(result.IsOk(), reason.isEmpty());
             if (!reason.isEmpty())
-                QCOMPARE(result.Reason, (type == u"PDF" ? u"page 1 of 1: "_s : QString()) + reason);
+                QCOMPARE(result.Reason(),
+                         (type == u"PDF" ? u"page 1 of 1: "_s : QString()) + reason);
             QCOMPARE(QFile::exists(Pic(output)), reason.isEmpty());
         }
         QCOMPARE(standIn.CallsOf(u"magick"_s).size(), 3);
@@ -273,8 +275,8 @@ private Q_SLOTS:
         QVERIFY(QDir(Pics()).mkdir(u"out"_s));
         const TConverter converter = Converter(standIn, options);
 
-        QVERIFY(converter.ConvertPDF(Source(u"a.pdf"_s)).Succeeded);
-        QVERIFY(converter.ConvertPDF(Source(u"a.pdf"_s)).Succeeded);
+        QVERIFY(converter.ConvertFile({Source(u"a.pdf"_s), {}, u"PDF"_s}).IsOk());
+        QVERIFY(converter.ConvertFile({Source(u"a.pdf"_s), {}, u"PDF"_s}).IsOk());
 
         QStringList outputs = QDir(Pic(u"out"_s)).entryList(QDir::Files);
         outputs.sort();
@@ -288,7 +290,7 @@ private Q_SLOTS:
         TConvertOptions options = Options(u"PNG"_s);
         options.ResizeWidth = TResizeWidth::On;
         options.Width = 800;
-        QVERIFY(Converter(standIn, options).ConvertPDF(Source(u"a.pdf"_s)).Succeeded);
+        QVERIFY(Converter(standIn, options).ConvertFile({Source(u"a.pdf"_s), {}, u"PDF"_s}).IsOk());
         const QStringList magick = standIn.CallsOf(u"magick"_s).value(0).Arguments;
         QCOMPARE(magick.mid(1, 4),
                  (QStringList{u"+repage"_s, u"-auto-orient"_s, u"-resize"_s, u"800x"_s}));
@@ -299,7 +301,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(FHome->ScratchFolder()));
         QVERIFY(WriteFile(FHome->ScratchFolder() + u"/a-005.bmp"_s, "left by an interrupted run"));
         const TStandIn standIn;
-        QVERIFY(Converter(standIn).ConvertPDF(Source(u"a.pdf"_s)).Succeeded);
+        QVERIFY(Converter(standIn).ConvertFile({Source(u"a.pdf"_s), {}, u"PDF"_s}).IsOk());
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), (QStringList{u"a-001.png"_s, u"a.pdf"_s}));
         QCOMPARE(FHome->ScratchEntries(), QStringList{u"a-005.bmp"_s});
     }
@@ -331,9 +333,9 @@ private Q_SLOTS:
         QFETCH(QStringList, pageOptions);
         const TStandIn standIn;
 
-        const TConvertResult result = Converter(standIn).ConvertFile(Source(source), type);
+        const TResult<> result = Converter(standIn).ConvertFile({Source(source), {}, type});
 
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         const QList<TStandInCall> calls = standIn.Calls();
         QCOMPARE(calls.size(), 2);
         QCOMPARE(calls[0].Program, u"gs"_s);
@@ -365,8 +367,8 @@ private Q_SLOTS:
         QFETCH(QString, type);
         TStandIn standIn;
         standIn.SetWritesNothing(u"magick"_s);
-        const TConvertResult result = Converter(standIn).ConvertFile(Source(source), type);
-        QVERIFY(!result.Succeeded);
+        const TResult<> result = Converter(standIn).ConvertFile({Source(source), {}, type});
+        QVERIFY(!result.IsOk());
         QCOMPARE(standIn.CallsOf(u"magick"_s).size(), 1);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{source});
         QCOMPARE(FHome->ScratchEntries(), QStringList());
@@ -390,9 +392,9 @@ private Q_SLOTS:
         QFETCH(QString, fileType);
         QFETCH(QString, firstProgram);
         const TStandIn standIn;
-        const TConvertResult result =
-            Converter(standIn).ConvertFile(Source(u"file.pdf"_s), fileType);
-        QCOMPARE(result.Succeeded, !firstProgram.isEmpty());
+        const TResult<> result =
+            Converter(standIn).ConvertFile({Source(u"file.pdf"_s), {}, fileType});
+        QCOMPARE(result.IsOk(), !firstProgram.isEmpty());
         QCOMPARE(standIn.Calls().value(0).Program, firstProgram);
     }
 };

@@ -1,8 +1,9 @@
 #include "convert/ConvertArguments.h"
 #include "convert/Converter.h"
-#include "convert/FilePlatform.h"
-#include "convert/OutputName.h"
-#include "convert/WorkFolder.h"
+#include "files/FilePlatform.h"
+#include "files/WorkFolder.h"
+#include "output/OutputFolder.h"
+#include "output/OutputName.h"
 
 #include "PicFixture.h"
 #include "ProcessState.h"
@@ -18,6 +19,7 @@
 #include <latch>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -234,9 +236,9 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         MakeEntries(QDir(Pics()), entries);
         const QString made = MadeOutput(Pic(u"work"_s));
-        const TClaimedOutput claimed = ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, {});
-        QCOMPARE(claimed.FileName, Pic(expected));
-        QCOMPARE(ReadFile(claimed.FileName), QByteArray("whole"));
+        const TResult<QString> claimed = ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, {});
+        QCOMPARE(claimed.Value(), Pic(expected));
+        QCOMPARE(ReadFile(claimed.Value()), QByteArray("whole"));
         QVERIFY(!QFile::exists(made));
         QVERIFY(!QFile::exists(Pic(u"never-made"_s)));
         if (entries.value(0).startsWith(u"file:"))
@@ -247,20 +249,20 @@ private Q_SLOTS:
     {
         const QString chosen = GetOutputFileName(Pic(u"a.jpg"_s), u"PNG"_s, {});
         QVERIFY(WriteFile(chosen, "theirs"));
-        const TClaimedOutput claimed =
+        const TResult<QString> claimed =
             ClaimOutputFile(MadeOutput(Pic(u"work"_s)), Pic(u"a.jpg"_s), u"PNG"_s, {});
-        QCOMPARE(claimed.FileName, Pic(u"a (1).png"_s));
+        QCOMPARE(claimed.Value(), Pic(u"a (1).png"_s));
         QCOMPARE(ReadFile(chosen), QByteArray("theirs"));
     }
 
     void claimFailsWithoutAFolder()
     {
         const QString made = MadeOutput(Pic(u"work"_s));
-        const TClaimedOutput claimed =
+        const TResult<QString> claimed =
             ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, Pic(u"missing/deeper"_s));
-        QVERIFY(!claimed.IsClaimed());
-        QCOMPARE(claimed.Error, u"could not write into "_s + Pic(u"missing/deeper"_s) +
-                                    u": No such file or directory"_s);
+        QVERIFY(!claimed.IsOk());
+        QCOMPARE(claimed.Reason(), u"could not write into "_s + Pic(u"missing/deeper"_s) +
+                                       u": No such file or directory"_s);
         QVERIFY(QFile::exists(made));
     }
 
@@ -287,9 +289,9 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(taken, QFileDevice::FileModificationTime));
         }
-        const TClaimedOutput claimed = ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, {});
+        const TResult<QString> claimed = ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, {});
 
-        QCOMPARE(claimed.FileName, Pic(u"a.png"_s));
+        QCOMPARE(claimed.Value(), Pic(u"a.png"_s));
         QCOMPARE(ReadFile(Pic(u"a.png"_s)), QByteArray(3000000, 'x'));
         QCOMPARE(QFileInfo(Pic(u"a.png"_s)).lastModified(), taken);
         QCOMPARE(QDir(Pics()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -311,12 +313,12 @@ private Q_SLOTS:
         rlimit limited = previous;
         limited.rlim_cur = 1000000;
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-        const TClaimedOutput claimed = ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, {});
+        const TResult<QString> claimed = ClaimOutputFile(made, Pic(u"a.jpg"_s), u"PNG"_s, {});
         ::setrlimit(RLIMIT_FSIZE, &previous);
         std::signal(SIGXFSZ, previousHandler);
 
-        QVERIFY(!claimed.IsClaimed());
-        QCOMPARE(claimed.Error, u"could not write into "_s + Pics() + u": File too large"_s);
+        QVERIFY(!claimed.IsOk());
+        QCOMPARE(claimed.Reason(), u"could not write into "_s + Pics() + u": File too large"_s);
         QCOMPARE(QDir(Pics()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
         QVERIFY(QFile::exists(made));
@@ -460,10 +462,10 @@ private Q_SLOTS:
         MakeEntries(QDir(Pics()), entries);
         const TStandIn standIn;
 
-        const TConvertResult result =
-            Converter(standIn, options).ConvertImage(Source(source), sourceType, scalePercent, {});
+        const TResult<> result = Converter(standIn, options)
+                                     .ConvertImage({Source(source), sourceType, {}, scalePercent});
 
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         const QList<TStandInCall> calls = standIn.Calls();
         QCOMPARE(calls.size(), 1);
         QCOMPARE(calls[0].Program, u"magick"_s);
@@ -527,10 +529,10 @@ private Q_SLOTS:
         const TStandIn standIn;
         QVERIFY(WriteFile(Pic(source), content));
 
-        const TConvertResult result =
-            Converter(standIn, options).ConvertImage(Pic(source), sourceType, 0, {});
+        const TResult<> result =
+            Converter(standIn, options).ConvertImage({Pic(source), sourceType});
 
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         const QList<TStandInCall> calls = standIn.Calls();
         QCOMPARE(calls.size(), 2);
         QCOMPARE(calls[0].Program, u"magick"_s);
@@ -575,10 +577,10 @@ private Q_SLOTS:
         QFETCH(bool, isExtracted);
         const TStandIn standIn;
 
-        const TConvertResult result =
-            Converter(standIn, options).ConvertImage(Source(source), sourceType, 0, {});
+        const TResult<> result =
+            Converter(standIn, options).ConvertImage({Source(source), sourceType});
 
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         const QList<TStandInCall> calls = standIn.Calls();
         const QString input = u"./source."_s + QFileInfo(source).suffix() + u"[0]"_s;
         const QStringList extract{u"-ping"_s, input, u"EXIF:./photo.exif"_s};
@@ -655,14 +657,14 @@ private Q_SLOTS:
             Misbehave(standIn, program, misbehaviour, printed);
         QVERIFY(WriteFile(Pic(u"a.jpg"_s), "source"));
 
-        const TConvertResult result =
-            Converter(standIn, Options(format)).ConvertImage(Pic(u"a.jpg"_s), u"JPG"_s, 0, {});
+        const TResult<> result =
+            Converter(standIn, Options(format)).ConvertImage({Pic(u"a.jpg"_s), u"JPG"_s});
 
-        QVERIFY(!result.Succeeded);
+        QVERIFY(!result.IsOk());
         if (misbehaviour == TMisbehaviour::CannotStart)
-            QVERIFY2(result.Reason.startsWith(reason), qPrintable(result.Reason));
+            QVERIFY2(result.Reason().startsWith(reason), qPrintable(result.Reason()));
         else
-            QCOMPARE(result.Reason, reason);
+            QCOMPARE(result.Reason(), reason);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"a.jpg"_s});
         QCOMPARE(ReadFile(Pic(u"a.jpg"_s)), QByteArray("source"));
         QCOMPARE(FHome->ScratchEntries(), QStringList());
@@ -686,11 +688,11 @@ private Q_SLOTS:
         TConvertTools tools = TConvertTools::InFolder(standIn.Folder());
         tools.TimeLimit = 500ms;
 
-        const TConvertResult result =
-            TConverter(tools, Options(format)).ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {});
+        const TResult<> result =
+            TConverter(tools, Options(format)).ConvertImage({Source(u"a.png"_s), u"PNG"_s});
 
-        QVERIFY(!result.Succeeded);
-        QCOMPARE(result.Reason, u"stopped after 500 milliseconds"_s);
+        QVERIFY(!result.IsOk());
+        QCOMPARE(result.Reason(), u"stopped after 500 milliseconds"_s);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"a.png"_s});
         QCOMPARE(FHome->ScratchEntries(), QStringList());
         QCOMPARE(standIn.Children(program).size(), 1);
@@ -706,19 +708,19 @@ private Q_SLOTS:
         const TStopToken stop;
         converter.SetStopToken(stop);
         const QString source = Source(u"a.png"_s);
-        TConvertResult result;
-        std::thread worker([&] { result = converter.ConvertImage(source, u"PNG"_s, 0, {}); });
+        TResult<> result;
+        std::thread worker([&] { result = converter.ConvertImage({source, u"PNG"_s}); });
         QTRY_COMPARE(standIn.Children(u"magick"_s).size(), 1);
         stop.RequestStop();
         worker.join();
 
-        QVERIFY(!result.Succeeded);
-        QCOMPARE(result.Reason, u"interrupted"_s);
+        QVERIFY(!result.IsOk());
+        QCOMPARE(result.Reason(), u"interrupted"_s);
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"a.png"_s});
         QCOMPARE(FHome->ScratchEntries(), QStringList());
         QTRY_VERIFY(!IsRunning(standIn.Children(u"magick"_s).first()));
         QVERIFY(!IsRunning(standIn.Calls().first().ProcessId));
-        QCOMPARE(converter.ConvertImage(source, u"PNG"_s, 0, {}).Reason, u"interrupted"_s);
+        QCOMPARE(converter.ConvertImage({source, u"PNG"_s}).Reason(), u"interrupted"_s);
         QCOMPARE(standIn.Calls().size(), 1);
     }
 
@@ -728,10 +730,10 @@ private Q_SLOTS:
     {
         const TStandIn standIn;
         qputenv("MORVANE_TEST_VARIABLE", "from the caller");
-        const TConvertResult result =
-            Converter(standIn, Options(u"PNG"_s)).ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {});
+        const TResult<> result =
+            Converter(standIn, Options(u"PNG"_s)).ConvertImage({Source(u"a.png"_s), u"PNG"_s});
         qunsetenv("MORVANE_TEST_VARIABLE");
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         const TStandInCall call = standIn.Calls().value(0);
         QCOMPARE(call.Environment.value(u"MORVANE_TEST_VARIABLE"_s), u"from the caller"_s);
         QCOMPARE(call.Environment.value(u"PATH"_s), qEnvironmentVariable("PATH"));
@@ -762,10 +764,10 @@ private Q_SLOTS:
         };
         setTunables(callers.isNull() ? std::nullopt : std::optional(callers));
         const TStandIn standIn;
-        const TConvertResult result =
-            Converter(standIn, Options(u"JPG"_s)).ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {});
+        const TResult<> result =
+            Converter(standIn, Options(u"JPG"_s)).ConvertImage({Source(u"a.png"_s), u"PNG"_s});
         setTunables(before);
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QCOMPARE(standIn.Calls().size(), 2);
         for (const TStandInCall& call : standIn.Calls())
             QCOMPARE(call.Environment.value(u"GLIBC_TUNABLES"_s), expected);
@@ -776,8 +778,8 @@ private Q_SLOTS:
     {
         const TStandIn standIn;
         QVERIFY(Converter(standIn, Options(u"JPG"_s))
-                    .ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {})
-                    .Succeeded);
+                    .ConvertImage({Source(u"a.png"_s), u"PNG"_s})
+                    .IsOk());
         for (const TStandInCall& call : standIn.Calls()) {
             QCOMPARE(call.ProcessGroup, call.ProcessId);
             QVERIFY(call.ProcessGroup != qint64(getpgrp()));
@@ -798,8 +800,8 @@ private Q_SLOTS:
         const TStandIn standIn;
 
         QVERIFY(Converter(standIn, Options(u"PNG"_s))
-                    .ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {})
-                    .Succeeded);
+                    .ConvertImage({Source(u"a.png"_s), u"PNG"_s})
+                    .IsOk());
 
         QCOMPARE(FHome->ScratchEntries(),
                  (QStringList{u"convert-Ef34Gh"_s, u"convert-not-ours"_s}));
@@ -816,18 +818,18 @@ private Q_SLOTS:
         TConverter converter = Converter(standIn, Options(u"JPG"_s));
         converter.SetWorkFolderShelf(shelf);
 
-        QVERIFY(!converter.ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {}).Succeeded);
+        QVERIFY(!converter.ConvertImage({Source(u"a.png"_s), u"PNG"_s}).IsOk());
         const QString kept = standIn.CallsOf(u"cjpeg"_s).value(0).WorkingFolder;
         QVERIFY(QRegularExpression(WorkFolderPattern()).match(kept).hasMatch());
         QCOMPARE(QDir(kept).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
         QVERIFY(Converter(standIn, Options(u"PNG"_s))
-                    .ConvertImage(Source(u"b.jpg"_s), u"JPG"_s, 0, {})
-                    .Succeeded);
+                    .ConvertImage({Source(u"b.jpg"_s), u"JPG"_s})
+                    .IsOk());
         QCOMPARE(FHome->ScratchEntries(), QStringList{QFileInfo(kept).fileName()});
 
         QVERIFY(QFile::remove(standIn.Folder() + u"/cjpeg.exit"_s));
-        QVERIFY(converter.ConvertImage(Source(u"c.png"_s), u"PNG"_s, 0, {}).Succeeded);
+        QVERIFY(converter.ConvertImage({Source(u"c.png"_s), u"PNG"_s}).IsOk());
         QCOMPARE(standIn.CallsOf(u"cjpeg"_s).value(1).WorkingFolder, kept);
         QCOMPARE(ReadFile(Pic(u"c.jpg"_s)), QByteArray("written by cjpeg\n"));
         QVERIFY(!QFile::exists(Pic(u"a.jpg"_s)));
@@ -851,14 +853,14 @@ private Q_SLOTS:
         const auto shelf = std::make_shared<TWorkFolderShelf>();
         TConverter converter = Converter(standIn, Options(u"PNG"_s));
         converter.SetWorkFolderShelf(shelf);
-        QVERIFY(converter.ConvertImage(Source(u"a.jpg"_s), u"JPG"_s, 0, {}).Succeeded);
+        QVERIFY(converter.ConvertImage({Source(u"a.jpg"_s), u"JPG"_s}).IsOk());
         const QString kept = standIn.Calls().value(0).WorkingFolder;
         if (removed)
             QVERIFY(QDir(kept).removeRecursively());
         else
             QVERIFY(WriteFile(kept + u"/late.bmp"_s, "straggler"));
 
-        QVERIFY(converter.ConvertImage(Source(u"b.jpg"_s), u"JPG"_s, 0, {}).Succeeded);
+        QVERIFY(converter.ConvertImage({Source(u"b.jpg"_s), u"JPG"_s}).IsOk());
         const QString next = standIn.Calls().value(1).WorkingFolder;
         QVERIFY(next != kept);
         QCOMPARE(FHome->ScratchEntries(), QStringList{QFileInfo(next).fileName()});
@@ -872,10 +874,10 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(FHome->CacheHome()));
         QVERIFY(WriteFile(FHome->ScratchFolder(), "a file where the folder belongs"));
         const TStandIn standIn;
-        const TConvertResult result =
-            Converter(standIn, Options(u"JPG"_s)).ConvertImage(Source(u"a.png"_s), u"PNG"_s, 0, {});
-        QVERIFY(!result.Succeeded);
-        QCOMPARE(result.Reason, u"the scratch folder cannot be written"_s);
+        const TResult<> result =
+            Converter(standIn, Options(u"JPG"_s)).ConvertImage({Source(u"a.png"_s), u"PNG"_s});
+        QVERIFY(!result.IsOk());
+        QCOMPARE(result.Reason(), u"the scratch folder cannot be written"_s);
         QVERIFY(standIn.Calls().isEmpty());
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"a.png"_s});
     }
@@ -883,9 +885,9 @@ private Q_SLOTS:
     void sourceThatIsGoneFails()
     {
         const TStandIn standIn;
-        const TConvertResult result =
-            Converter(standIn, Options(u"PNG"_s)).ConvertImage(Pic(u"gone.png"_s), u"PNG"_s, 0, {});
-        QCOMPARE(result.Reason, u"the file is not there any more"_s);
+        const TResult<> result =
+            Converter(standIn, Options(u"PNG"_s)).ConvertImage({Pic(u"gone.png"_s), u"PNG"_s});
+        QCOMPARE(result.Reason(), u"the file is not there any more"_s);
         QVERIFY(standIn.Calls().isEmpty());
     }
 
@@ -893,9 +895,9 @@ private Q_SLOTS:
     {
         MakeEntries(QDir(Pics()), {u"dangling:a.png"_s});
         const TStandIn standIn;
-        const TConvertResult result =
-            Converter(standIn, Options(u"PNG"_s)).ConvertImage(Source(u"a.jpg"_s), u"JPG"_s, 0, {});
-        QVERIFY(result.Succeeded);
+        const TResult<> result =
+            Converter(standIn, Options(u"PNG"_s)).ConvertImage({Source(u"a.jpg"_s), u"JPG"_s});
+        QVERIFY(result.IsOk());
         QCOMPARE(ReadFile(Pic(u"a (1).png"_s)), QByteArray("written by magick\n"));
         QVERIFY(!QFile::exists(Pic(u"never-made"_s)));
     }
@@ -909,11 +911,10 @@ private Q_SLOTS:
         Source(u"-x.jpg"_s);
         const QString previous = QDir::currentPath();
         QDir::setCurrent(Pics());
-        const TConvertResult result =
-            Converter(standIn, options).ConvertImage(u"-x.jpg"_s, u"PNG"_s, 0, {});
+        const TResult<> result = Converter(standIn, options).ConvertImage({u"-x.jpg"_s, u"PNG"_s});
         QDir::setCurrent(previous);
 
-        QVERIFY(result.Succeeded);
+        QVERIFY(result.IsOk());
         QCOMPARE(TStandIn::InputBelow(standIn.Calls().value(0), Pics()), u"-x.jpg"_s);
         QCOMPARE(ReadFile(Pic(u"out/-x.png"_s)), QByteArray("written by magick\n"));
     }
@@ -924,17 +925,18 @@ private Q_SLOTS:
         const TConverter converter = Converter(standIn, Options(u"JPG"_s));
         const QString source = Source(u"a.png"_s);
         constexpr int Count = 4;
-        QList<TConvertResult> results(Count);
+        QList<TResult<>> results(Count);
         std::vector<std::thread> workers;
         for (int i = 0; i < Count; ++i) {
-            workers.emplace_back(
-                [&, i] { results[i] = converter.ConvertImage(source, u"PNG"_s, 0, {}); });
+            workers.emplace_back([&, i] {
+                results[i] = converter.ConvertImage({source, u"PNG"_s});
+            });
         }
         for (std::thread& worker : workers)
             worker.join();
 
-        for (const TConvertResult& result : std::as_const(results))
-            QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        for (const TResult<>& result : std::as_const(results))
+            QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QStringList expected{u"a.jpg"_s, u"a.png"_s};
         for (int i = 1; i < Count; ++i)
             expected << u"a (%1).jpg"_s.arg(i);
@@ -957,23 +959,21 @@ private Q_SLOTS:
         for (int round = 0; round < 100; ++round) {
             const QString out = Pic(u"out-%1"_s.arg(round));
             QVERIFY(QDir().mkpath(out));
-            QList<TOutputFolder> made(Count);
+            std::vector<std::optional<TResult<QString>>> made(Count);
             std::latch start(Count);
             std::vector<std::thread> workers;
             for (int i = 0; i < Count; ++i) {
                 workers.emplace_back([&, i] {
-                    TConvertOptions options = Options(u"PNG"_s);
-                    options.OutputFolder = out;
-                    options.Subfolder = u"Trip/Day/%1"_s.arg(i);
+                    const QString subfolder = u"Trip/Day/%1"_s.arg(i);
                     start.arrive_and_wait();
-                    made[i] = MakeOutputFolder(options);
+                    made[i] = MakeOutputFolder(out, subfolder);
                 });
             }
             for (std::thread& worker : workers)
                 worker.join();
             for (int i = 0; i < Count; ++i) {
-                QVERIFY2(made[i].Error.isEmpty(), qPrintable(made[i].Error));
-                QCOMPARE(made[i].Path,
+                QVERIFY2(made[i]->IsOk(), qPrintable(made[i]->Reason()));
+                QCOMPARE(made[i]->Value(),
                          QFileInfo(out).canonicalFilePath() + u"/Trip/Day/"_s + QString::number(i));
             }
         }

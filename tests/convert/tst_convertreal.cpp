@@ -1,7 +1,7 @@
 #include "convert/Converter.h"
-#include "convert/OutputName.h"
 #include "convert/RunProcess.h"
 #include "input/FileType.h"
+#include "output/OutputName.h"
 
 #include "PicFixture.h"
 #include "TestFiles.h"
@@ -244,10 +244,10 @@ private:
         return RunProcess(FTools.ImageMagick, {first, second, u"-metric"_s, u"AE"_s, u"-compare"_s,
                                                u"-format"_s, u"%[distortion]"_s, u"info:"_s});
     }
-    TConvertResult Convert(const QString& source, const QString& type,
-                           const TConvertOptions& options) const
+    TResult<> Convert(const QString& source, const QString& type,
+                      const TConvertOptions& options) const
     {
-        return TConverter(FTools, options).ConvertFile(source, type);
+        return TConverter(FTools, options).ConvertFile({source, {}, type});
     }
     // The colour profile as ImageMagick reads it from the first picture; empty for none.
     QByteArray ProfileOf(const QString& path) const
@@ -426,7 +426,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, format);
         const QString source = CopyFixture(u"rotated.jpg"_s, u"photo.jpg"_s);
-        QVERIFY(Convert(source, u"JPG"_s, Options(format)).Succeeded);
+        QVERIFY(Convert(source, u"JPG"_s, Options(format)).IsOk());
         const QString output = format == u"JPG" ? u"photo (1).jpg"_s : u"photo.png"_s;
         QCOMPARE(Frames(Pic(output)), QStringList{u"20 40"_s});
     }
@@ -448,8 +448,8 @@ private Q_SLOTS:
         QFETCH(QString, output);
         QFETCH(int, frames);
         const QString source = CopyFixture(u"animated.gif"_s, u"anim.gif"_s);
-        const TConvertResult result = Convert(source, u"GIF"_s, Options(format));
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Convert(source, u"GIF"_s, Options(format));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QCOMPARE(Frames(Pic(output)), QStringList(frames, u"10 10"_s));
         QCOMPARE(QDir(Pics()).entryList(QDir::Files).size(), 2);
     }
@@ -486,8 +486,8 @@ private Q_SLOTS:
             options.ResizeWidth = width > 0 ? TResizeWidth::On : TResizeWidth::Off;
             options.Width = width;
             const QString output = GetOutputFileName(source, format, {});
-            const TConvertResult result = Convert(source, type, options);
-            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            const TResult<> result = Convert(source, type, options);
+            QVERIFY2(result.IsOk(), qPrintable(format + u": "_s + result.Reason()));
             QCOMPARE(Frames(output, u"%w %h %g"_s), QStringList{expected});
         }
     }
@@ -514,8 +514,8 @@ private Q_SLOTS:
         QFETCH(bool, isTimingWritten);
         const QString source = CopyFixture(fixture, u"anim."_s + QFileInfo(fixture).suffix());
         const QString output = GetOutputFileName(source, format, {});
-        const TConvertResult result = Convert(source, type, Options(format, 100));
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Convert(source, type, Options(format, 100));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
 
         QCOMPARE(Frames(output, u"%W %H"_s), QStringList(3, u"40 30"_s));
         if (isTimingWritten)
@@ -550,8 +550,8 @@ private Q_SLOTS:
         QCOMPARE(type, u"PCX"_s);
         for (const QString& format : {u"PNG"_s, u"JPG"_s}) {
             const QString output = GetOutputFileName(source, format, {});
-            const TConvertResult result = Convert(source, type, Options(format));
-            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            const TResult<> result = Convert(source, type, Options(format));
+            QVERIFY2(result.IsOk(), qPrintable(format + u": "_s + result.Reason()));
             QCOMPARE(Frames(output), QStringList{size});
         }
     }
@@ -559,7 +559,7 @@ private Q_SLOTS:
     void twoPageTiffGivesItsFirstPage()
     {
         const QString source = CopyFixture(u"two-pages.tif"_s, u"scan.tif"_s);
-        QVERIFY(Convert(source, u"TIF"_s, Options(u"PNG"_s)).Succeeded);
+        QVERIFY(Convert(source, u"TIF"_s, Options(u"PNG"_s)).IsOk());
         QCOMPARE(Frames(Pic(u"scan.png"_s)), QStringList{u"10 10"_s});
     }
 
@@ -569,16 +569,16 @@ private Q_SLOTS:
         TConvertOptions options = Options(u"PNG"_s);
         options.ResizeWidth = TResizeWidth::On;
         options.Width = 300;
-        const TConvertResult result = Convert(source, u"SVG"_s, options);
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Convert(source, u"SVG"_s, options);
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QCOMPARE(Frames(Pic(u"logo.png"_s)), QStringList{u"300 150"_s});
     }
 
     void pdfPagesComeOutAtScreenSize()
     {
         const QString source = CopyFixture(u"three-pages.pdf"_s, u"report.pdf"_s);
-        const TConvertResult result = Convert(source, u"PDF"_s, Options(u"PNG"_s));
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Convert(source, u"PDF"_s, Options(u"PNG"_s));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         for (const QString& page : {u"report-001.png"_s, u"report-002.png"_s, u"report-003.png"_s})
             QCOMPARE(Frames(Pic(page)), QStringList{u"96 48"_s});
     }
@@ -586,8 +586,8 @@ private Q_SLOTS:
     void aiFileIsNamedAfterItself()
     {
         const QString source = CopyFixture(u"one-page.pdf"_s, u"drawing.ai"_s);
-        const TConvertResult result = Convert(source, u"AI"_s, Options(u"PNG"_s));
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Convert(source, u"AI"_s, Options(u"PNG"_s));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QCOMPARE(Frames(Pic(u"drawing.png"_s)), QStringList{u"96 48"_s});
     }
 
@@ -608,8 +608,8 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, output);
         const QString source = CopyFixture(fixture, name);
-        const TConvertResult result = Convert(source, DetectFileType(source), Options(u"PNG"_s));
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Convert(source, DetectFileType(source), Options(u"PNG"_s));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QCOMPARE(Frames(Pic(output), u"%w %h %[colorspace]"_s), QStringList{u"96 48 Gray"_s});
     }
 
@@ -638,10 +638,10 @@ private Q_SLOTS:
 
         const QString source = CopyFixture(u"repairable.pdf"_s, name);
         QCOMPARE(DetectFileType(source), type);
-        const TConvertResult result = Convert(source, type, Options(u"PNG"_s));
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Convert(source, type, Options(u"PNG"_s));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         const QString whole = CopyFixture(u"one-page.pdf"_s, u"whole."_s + type.toLower());
-        QVERIFY(Convert(whole, type, Options(u"PNG"_s)).Succeeded);
+        QVERIFY(Convert(whole, type, Options(u"PNG"_s)).IsOk());
         QCOMPARE(Frames(Pic(output)), QStringList{u"96 48"_s});
         QCOMPARE(DifferingPixels(Pic(output), Pic(wholeOutput)), u"0"_s);
     }
@@ -669,8 +669,8 @@ private Q_SLOTS:
         QCOMPARE(type, u"EPS"_s);
         const QStringList formats{u"JPG"_s, u"PNG"_s, u"GIF"_s, u"WEBP"_s, u"TIFF"_s};
         for (const QString& format : formats) {
-            const TConvertResult result = Convert(source, type, Options(format));
-            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            const TResult<> result = Convert(source, type, Options(format));
+            QVERIFY2(result.IsOk(), qPrintable(format + u": "_s + result.Reason()));
             QCOMPARE(Frames(Pic(u"logo."_s + format.toLower())), QStringList{size});
         }
         QCOMPARE(QDir(Pics()).entryList(QDir::Files).size(), formats.size() + 1);
@@ -700,8 +700,8 @@ private Q_SLOTS:
         QVERIFY2(reading.IsClean(), qPrintable(reading.FailureReason()));
 
         for (const QString& format : {u"PNG"_s, u"TIFF"_s}) {
-            const TConvertResult result = Convert(source, u"EPS"_s, Options(format));
-            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            const TResult<> result = Convert(source, u"EPS"_s, Options(format));
+            QVERIFY2(result.IsOk(), qPrintable(format + u": "_s + result.Reason()));
             QCOMPARE(DifferingPixels(reference, Pic(u"logo."_s + format.toLower())), u"0"_s);
         }
     }
@@ -727,9 +727,9 @@ private Q_SLOTS:
         const QString source = Pic(u"broken.eps"_s);
         QVERIFY(WriteFile(source, bytes));
         for (const QString& format : {u"PNG"_s, u"JPG"_s}) {
-            const TConvertResult result = Convert(source, DetectFileType(source), Options(format));
-            QVERIFY(!result.Succeeded);
-            QVERIFY2(result.Reason.startsWith(reason), qPrintable(result.Reason));
+            const TResult<> result = Convert(source, DetectFileType(source), Options(format));
+            QVERIFY(!result.IsOk());
+            QVERIFY2(result.Reason().startsWith(reason), qPrintable(result.Reason()));
         }
         QCOMPARE(QDir(Pics()).entryList(QDir::Files), QStringList{u"broken.eps"_s});
     }
@@ -737,8 +737,8 @@ private Q_SLOTS:
     void jpegQualityChangesTheSize()
     {
         const QString source = CopyFixture(u"noise.png"_s, u"noise.png"_s);
-        QVERIFY(Convert(source, u"PNG"_s, Options(u"JPG"_s, 40)).Succeeded);
-        QVERIFY(Convert(source, u"PNG"_s, Options(u"JPG"_s, 100)).Succeeded);
+        QVERIFY(Convert(source, u"PNG"_s, Options(u"JPG"_s, 40)).IsOk());
+        QVERIFY(Convert(source, u"PNG"_s, Options(u"JPG"_s, 100)).IsOk());
         const qint64 low = QFileInfo(Pic(u"noise.jpg"_s)).size();
         const qint64 high = QFileInfo(Pic(u"noise (1).jpg"_s)).size();
         QVERIFY2(low > 0 && low < high, qPrintable(u"%1 >= %2"_s.arg(low).arg(high)));
@@ -756,7 +756,7 @@ private Q_SLOTS:
         QFETCH(int, quality);
         QFETCH(bool, lossless);
         const QString source = CopyFixture(u"noise.png"_s, u"noise.png"_s);
-        QVERIFY(Convert(source, u"PNG"_s, Options(u"WEBP"_s, quality)).Succeeded);
+        QVERIFY(Convert(source, u"PNG"_s, Options(u"WEBP"_s, quality)).IsOk());
         QCOMPARE(DifferingPixels(source, Pic(u"noise.webp"_s)) == u"0", lossless);
     }
 
@@ -772,8 +772,8 @@ private Q_SLOTS:
         QFETCH(QString, fixture);
         QFETCH(QString, type);
         const QString source = CopyFixture(fixture, u"few."_s + QFileInfo(fixture).suffix());
-        const TConvertResult result = Convert(source, type, Options(u"JPG"_s));
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Convert(source, type, Options(u"JPG"_s));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QCOMPARE(Frames(Pic(u"few.jpg"_s)), QStringList{u"16 16"_s});
     }
 
@@ -811,8 +811,8 @@ private Q_SLOTS:
         for (const QString& format : {u"JPG"_s, u"PNG"_s, u"GIF"_s, u"WEBP"_s, u"TIFF"_s}) {
             const QString output =
                 stem + (format == u"JPG" ? u" (1).jpg"_s : u'.' + format.toLower());
-            const TConvertResult result = Convert(source, u"JPG"_s, Options(format));
-            QVERIFY2(result.Succeeded, qPrintable(output + u": "_s + result.Reason));
+            const TResult<> result = Convert(source, u"JPG"_s, Options(format));
+            QVERIFY2(result.IsOk(), qPrintable(output + u": "_s + result.Reason()));
             QCOMPARE(Frames(Pic(output)), QStringList{u"40 20"_s});
             expected << output;
         }
@@ -827,8 +827,8 @@ private Q_SLOTS:
     void percentInADocumentName()
     {
         const QString source = CopyFixture(u"one-page.pdf"_s, u"100%.pdf"_s);
-        const TConvertResult result = Convert(source, u"PDF"_s, Options(u"PNG"_s));
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        const TResult<> result = Convert(source, u"PDF"_s, Options(u"PNG"_s));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QCOMPARE(Frames(Pic(u"100%-001.png"_s)), QStringList{u"96 48"_s});
     }
 
@@ -856,8 +856,8 @@ private Q_SLOTS:
         const QString source = CopyFixture(fixture, u"logo."_s + type.toLower());
         for (const QString& format : {u"JPG"_s, u"PNG"_s}) {
             const QString output = GetOutputFileName(source, format, {});
-            const TConvertResult result = Convert(source, type, Options(format));
-            QVERIFY2(result.Succeeded, qPrintable(format + u": "_s + result.Reason));
+            const TResult<> result = Convert(source, type, Options(format));
+            QVERIFY2(result.IsOk(), qPrintable(format + u": "_s + result.Reason()));
             const QString background = PixelAt(output, transparent.x(), transparent.y());
             if (format == u"JPG")
                 QCOMPARE(background, u"srgb(255,255,255)"_s);
@@ -900,9 +900,9 @@ private Q_SLOTS:
         const QString source = CopyFixture(fixture, u"photo."_s + QFileInfo(fixture).suffix());
         const QString output = GetOutputFileName(source, format, {});
 
-        const TConvertResult result = Convert(source, type, Options(format));
+        const TResult<> result = Convert(source, type, Options(format));
 
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QCOMPARE(ProfileOf(output), ReadFile(WideGamutProfile));
         const TReadBack read = ReadBack(output);
         if (format == u"GIF") {
@@ -954,9 +954,9 @@ private Q_SLOTS:
         TConvertOptions options = Options(format);
         options.PhotoInformation = TPhotoInformation::Remove;
 
-        const TConvertResult result = Convert(source, type, options);
+        const TResult<> result = Convert(source, type, options);
 
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         QCOMPARE(ProfileOf(output), ReadFile(WideGamutProfile));
         const TReadBack read = ReadBack(output);
         for (const QString& key : read.Exif.keys()) {
@@ -1007,9 +1007,9 @@ private Q_SLOTS:
         TConvertOptions options = Options(format);
         options.FileDates = TFileDates::OfSource;
 
-        const TConvertResult result = Convert(source, type, options);
+        const TResult<> result = Convert(source, type, options);
 
-        QVERIFY2(result.Succeeded, qPrintable(result.Reason));
+        QVERIFY2(result.IsOk(), qPrintable(result.Reason()));
         for (const QString& output : outputs)
             QCOMPARE(QFileInfo(Pic(output)).lastModified(), taken);
     }

@@ -253,10 +253,10 @@ private Q_SLOTS:
         tools.TimeLimit = 2s;
         QElapsedTimer elapsed;
         elapsed.start();
-        const TConvertResult result =
-            TConverter(tools, TConvertOptions{}).ConvertFile(source, DetectFileType(source));
-        QVERIFY(!result.Succeeded);
-        QCOMPARE(result.Reason, u"stopped after 2 seconds"_s);
+        const TResult<> result =
+            TConverter(tools, TConvertOptions{}).ConvertFile({source, {}, DetectFileType(source)});
+        QVERIFY(!result.IsOk());
+        QCOMPARE(result.Reason(), u"stopped after 2 seconds"_s);
         QCOMPARE_LT(elapsed.elapsed(), 60000);
         QCOMPARE(QDir(pics).entryList(QDir::Files), QStringList{name});
         QVERIFY(QFile::remove(source));

@@ -1,5 +1,6 @@
 #include "TestHome.h"
 #include "TestServer.h"
+#include "base/MainThread.h"
 #include "i18n/Translate.h"
 #include "update/ClientId.h"
 #include "update/ServiceThreads.h"

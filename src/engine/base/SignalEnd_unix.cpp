@@ -10,3 +10,9 @@ int EndAsSignalled(int signal)
     std::raise(signal);
     return 128 + signal;
 }
+
+std::span<const int> StopSignals()
+{
+    static constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
+    return Signals;
+}

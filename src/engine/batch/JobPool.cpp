@@ -1,10 +1,7 @@
 #include "batch/JobPool.h"
 
 #include "batch/OutputChains.h"
-#include "convert/OutputName.h"
-#include "convert/WorkFolder.h"
-
-#include <QThread>
+#include "files/WorkFolder.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -19,7 +16,6 @@ using namespace Qt::StringLiterals;
 namespace {
 // Page helpers go before files still waiting, so that a started PDF is finished first.
 constexpr int PageHelperPriority = 1;
-const QString Interrupted = u"interrupted"_s;
 
 // Results as the workers post them, handed out in input order on the thread that waits.
 class TResultBoard
@@ -27,7 +23,7 @@ class TResultBoard
 public:
     explicit TResultBoard(qsizetype count) : FResults(count) {}
 
-    void Post(qsizetype index, TConvertResult result)
+    void Post(qsizetype index, TResult<> result)
     {
         {
             const std::lock_guard lock(FMutex);
@@ -47,7 +43,7 @@ public:
             std::unique_lock lock(FMutex);
             FChanged.wait(lock, [&] { return FDone > doneShown; });
             const qsizetype done = FDone;
-            QList<std::pair<qsizetype, TConvertResult>> ready;
+            QList<std::pair<qsizetype, TResult<>>> ready;
             for (; delivered < count && FResults[delivered]; ++delivered)
                 ready.append({delivered, *FResults[delivered]});
             lock.unlock();
@@ -61,7 +57,7 @@ public:
 private:
     std::mutex FMutex;
     std::condition_variable FChanged;
-    std::vector<std::optional<TConvertResult>> FResults;
+    std::vector<std::optional<TResult<>>> FResults;
     qsizetype FDone = 0;
 };
 
@@ -79,16 +75,27 @@ public:
         }
     }
 
-    // The next input, once it may start; none when every input has been taken. onTaken runs
-    // before any other worker may take the input after it.
+    // The next input, once it may start; none when every input has been taken. onTaken runs for
+    // the inputs in input order, and without the queue held: it may wait for another thread while
+    // the workers go on finishing theirs.
     std::optional<qsizetype> TakeNext(const std::function<void(qsizetype index)>& onTaken)
     {
-        std::unique_lock lock(FMutex);
-        FChanged.wait(lock, [&] { return FNext == Count() || MayStart(FNext); });
-        if (FNext == Count())
-            return std::nullopt;
-        onTaken(FNext);
-        return FNext++;
+        qsizetype index = 0;
+        {
+            std::unique_lock lock(FMutex);
+            FChanged.wait(lock, [&] { return FNext == Count() || MayStart(FNext); });
+            if (FNext == Count())
+                return std::nullopt;
+            index = FNext++;
+            FChanged.wait(lock, [&] { return FTakenUpTo == index; });
+        }
+        onTaken(index);
+        {
+            const std::lock_guard lock(FMutex);
+            FTakenUpTo = index + 1;
+        }
+        FChanged.notify_all();
+        return index;
     }
 
     void MarkDone(qsizetype index)
@@ -115,6 +122,8 @@ private:
     std::vector<qsizetype> FWaitsFor;
     std::vector<bool> FIsDone;
     qsizetype FNext = 0;
+    // The inputs before it have been through onTaken.
+    qsizetype FTakenUpTo = 0;
 };
 
 // The pages of one document: whoever is free takes the next page. The thread that rendered the
@@ -122,7 +131,7 @@ private:
 class TPageBatch
 {
 public:
-    TPageBatch(qsizetype count, const std::function<TConvertResult(qsizetype)>& convertPage)
+    TPageBatch(qsizetype count, const std::function<TResult<>(qsizetype)>& convertPage)
         : FConvertPage(convertPage), FResults(count)
     {}
 
@@ -136,7 +145,7 @@ public:
                     return;
                 page = FNext++;
             }
-            TConvertResult result = FConvertPage(page);
+            TResult<> result = FConvertPage(page);
             {
                 const std::lock_guard lock(FMutex);
                 FResults[page] = std::move(result);
@@ -146,28 +155,23 @@ public:
         }
     }
 
-    QList<TConvertResult> WaitForResults()
+    QList<TResult<>> WaitForResults()
     {
         std::unique_lock lock(FMutex);
         FChanged.wait(lock, [&] { return FDone == qsizetype(FResults.size()); });
-        return QList<TConvertResult>(FResults.begin(), FResults.end());
+        return QList<TResult<>>(FResults.begin(), FResults.end());
     }
 
 private:
     // Called only for a page taken while the document's converter waits in WaitForResults.
-    std::function<TConvertResult(qsizetype)> FConvertPage;
+    std::function<TResult<>(qsizetype)> FConvertPage;
     std::mutex FMutex;
     std::condition_variable FChanged;
-    std::vector<TConvertResult> FResults;
+    std::vector<TResult<>> FResults;
     qsizetype FNext = 0;
     qsizetype FDone = 0;
 };
 } // namespace
-
-int DefaultJobCount()
-{
-    return std::max(1, QThread::idealThreadCount());
-}
 
 TJobPool::TJobPool(TConvertTools tools, TConvertOptions options, int jobs, TStopToken stop)
     : FTools(std::move(tools)), FOptions(std::move(options)), FJobs(jobs), FStop(std::move(stop)),
@@ -203,8 +207,7 @@ void TJobPool::Run(const QList<TFileInfo> inputs, const TResultHandler& onResult
                 queue.TakeNext([&](qsizetype taken) { isBegun = Begin(taken); });
             if (!index)
                 return;
-            TConvertResult result =
-                isBegun ? Convert(*index, inputs[*index]) : TConvertResult{false, Interrupted};
+            TResult<> result = isBegun ? Convert(*index, inputs[*index]) : Interrupted();
             queue.MarkDone(*index);
             board.Post(*index, std::move(result));
         });
@@ -229,43 +232,35 @@ bool TJobPool::Begin(qsizetype index)
     return true;
 }
 
-TConvertResult TJobPool::Convert(qsizetype index, const TFileInfo& input)
+TResult<> TJobPool::Convert(qsizetype index, const TFileInfo& input)
 {
-    TConvertResult result = ConvertOrFail(input);
+    TResult<> result = ConvertOrFail(input);
     if (FEvents.Finished)
-        FEvents.Finished(index, result, EndOf(result));
+        FEvents.Finished(index, result);
     return result;
 }
 
 // Any error inside the engine fails this file only; the batch goes on.
-TConvertResult TJobPool::ConvertOrFail(const TFileInfo& input)
+TResult<> TJobPool::ConvertOrFail(const TFileInfo& input)
 {
     try {
-        TConverter converter(FTools, OptionsForFile(FOptions, input.FileName, input.Root));
+        TConverter converter(FTools, FOptions);
         converter.SetStopToken(FStop);
         converter.SetWorkFolderShelf(FShelf);
         converter.SetPageRunner(
-            [this](qsizetype count, const std::function<TConvertResult(qsizetype)>& convertPage) {
+            [this](qsizetype count, const std::function<TResult<>(qsizetype)>& convertPage) {
                 return RunPages(count, convertPage);
             });
-        return converter.ConvertFile(input.FileName, input.Format);
+        return converter.ConvertFile(input);
     } catch (const std::exception& error) {
-        return {false, QString::fromLocal8Bit(error.what())};
+        return Failed(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        return {false, u"the conversion stopped with an error"_s};
+        return Failed(u"the conversion stopped with an error"_s);
     }
 }
 
-// A file that did not convert once a stop was asked for counts as stopped, whatever ended it.
-TJobEnd TJobPool::EndOf(const TConvertResult& result) const
-{
-    if (result.Succeeded)
-        return TJobEnd::Converted;
-    return FStop.IsStopRequested() ? TJobEnd::Stopped : TJobEnd::Failed;
-}
-
-QList<TConvertResult>
-TJobPool::RunPages(qsizetype count, const std::function<TConvertResult(qsizetype)>& convertPage)
+QList<TResult<>> TJobPool::RunPages(qsizetype count,
+                                    const std::function<TResult<>(qsizetype)>& convertPage)
 {
     const auto batch = std::make_shared<TPageBatch>(count, convertPage);
     for (qsizetype helper = 1; helper < std::min<qsizetype>(count, FJobs); ++helper)

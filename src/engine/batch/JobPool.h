@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/StoredOptions.h"
 #include "convert/Converter.h"
 #include "convert/StopToken.h"
 #include "input/FileInfo.h"
@@ -12,26 +13,15 @@
 
 class TWorkFolderShelf;
 
-// How the conversion of one input ended.
-enum class TJobEnd
-{
-    Converted,
-    Failed,
-    // Not converted because a stop was asked for; nothing is under its output name.
-    Stopped
-};
-
 // What a pool tells while it runs, about each input whose conversion it begins. Called on the
-// worker thread that converts the input, from several threads at once; Started in input order, as
-// the inputs are handed out, so that no input is handed out meanwhile: keep them quick.
+// worker thread that converts the input, from several threads at once; Started in input order,
+// before the input's conversion begins. A result that failed as Interrupted was not converted
+// because a stop was asked for, and nothing is under its output name.
 struct TJobEvents
 {
     std::function<void(qsizetype index)> Started;
-    std::function<void(qsizetype index, const TConvertResult& result, TJobEnd end)> Finished;
+    std::function<void(qsizetype index, const TResult<>& result)> Finished;
 };
-
-// The number of conversions at once when nobody chose one: one per processor core.
-int DefaultJobCount();
 
 // Converts a batch of listed files on a number of worker threads, each file with a converter of
 // its own; the pages of a PDF are shared out among the workers too. Files start in input order;
@@ -43,7 +33,7 @@ int DefaultJobCount();
 class TJobPool
 {
 public:
-    using TResultHandler = std::function<void(qsizetype index, const TConvertResult& result)>;
+    using TResultHandler = std::function<void(qsizetype index, const TResult<>& result)>;
     using TProgressHandler = std::function<void(qsizetype done)>;
 
     // `stop` is the token Stop() sets; whoever holds a copy may stop the pool as well.
@@ -58,17 +48,16 @@ public:
     void Run(QList<TFileInfo> inputs, const TResultHandler& onResult,
              const TProgressHandler& onProgress);
     // For good: the programs under way are ended and no more are started, so every file not yet
-    // converted fails as "interrupted", leaving nothing under an output name, and Run soon
-    // returns. Any thread, and safe in a signal handler.
+    // converted fails as Interrupted, leaving nothing under an output name, and Run soon returns.
+    // Any thread, and safe in a signal handler.
     void Stop();
 
 private:
     bool Begin(qsizetype index);
-    TConvertResult Convert(qsizetype index, const TFileInfo& input);
-    TConvertResult ConvertOrFail(const TFileInfo& input);
-    TJobEnd EndOf(const TConvertResult& result) const;
-    QList<TConvertResult> RunPages(qsizetype count,
-                                   const std::function<TConvertResult(qsizetype)>& convertPage);
+    TResult<> Convert(qsizetype index, const TFileInfo& input);
+    TResult<> ConvertOrFail(const TFileInfo& input);
+    QList<TResult<>> RunPages(qsizetype count,
+                              const std::function<TResult<>(qsizetype)>& convertPage);
 
     TConvertTools FTools;
     TConvertOptions FOptions;

@@ -1,12 +1,13 @@
 #include "batch/OutputChains.h"
 
-#include "convert/OutputName.h"
+#include "input/FileType.h"
+#include "output/OutputFolder.h"
+#include "output/OutputName.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -14,12 +15,8 @@ namespace {
 // Keys are case-folded: on a file system that ignores case, "A.png" and "a.png" are one name.
 QString FolderKey(const TFileInfo& input, const TConvertOptions& options)
 {
-    const TConvertOptions own = OptionsForFile(options, input.FileName, input.Root);
-    const QString folder =
-        own.OutputFolder.isEmpty()
-            ? QFileInfo(input.FileName).absolutePath()
-            : QFileInfo(QDir(own.OutputFolder).filePath(own.Subfolder)).absoluteFilePath();
-    return QDir::cleanPath(folder).toCaseFolded();
+    return OutputFolderOf(options.OutputFolder, OutputSubfolder(options, input), input.FileName)
+        .toCaseFolded();
 }
 
 QString StemKey(const QString& fileName)
@@ -27,16 +24,9 @@ QString StemKey(const QString& fileName)
     return FileStem(fileName).toCaseFolded();
 }
 
-// "a (1) (2)" and "a" compete for the same names.
-QString StemWithoutCopyNumbers(const QString& fileName)
-{
-    static const QRegularExpression copyNumbers(u"( \\(\\d+\\))+$"_s);
-    return StemKey(fileName).remove(copyNumbers);
-}
-
 bool IsDocument(const TFileInfo& input)
 {
-    return input.Format == u"PDF";
+    return SourceKindOf(input.Format) == TSourceKind::Document;
 }
 
 class TChainKeys
@@ -56,12 +46,11 @@ public:
         // Pages are numbered after the whole stem: "a (1).pdf" gives "a (1)-001".
         if (IsDocument(input))
             return DocumentKey(folder, StemKey(input.FileName));
-        const QString stem = StemWithoutCopyNumbers(input.FileName);
+        const QString stem = StemWithoutCopyNumbers(StemKey(input.FileName));
         // An image named like a page of a PDF being converted competes with that page.
-        static const QRegularExpression pageName(u"^(.*)-\\d{3,}$"_s);
-        const QRegularExpressionMatch page = pageName.match(stem);
-        if (page.hasMatch() && FDocuments.contains(DocumentKey(folder, page.captured(1))))
-            return DocumentKey(folder, page.captured(1));
+        if (const std::optional<QString> document = DocumentStemOfPage(stem);
+            document && FDocuments.contains(DocumentKey(folder, *document)))
+            return DocumentKey(folder, *document);
         return folder + u"/i:"_s + stem;
     }
 

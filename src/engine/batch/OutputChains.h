@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/ConvertOptions.h"
+#include "config/ConvertOptions.h"
 #include "input/FileInfo.h"
 
 #include <QList>

@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -19,14 +21,15 @@ enum class TOptionKind
     Boolean
 };
 
-// One stored option: its value name, the kind it is stored with, and what a read gives while
-// nothing is stored.
+// One stored option: its value name, the kind it is stored with, what a read gives while nothing
+// is stored, and for an integer the values it may take.
 struct TOptionKey
 {
     TOption Option;
     const char16_t* Name;
     TOptionKind Kind;
     QVariant (*Default)();
+    std::optional<TOptionBounds> (*Bounds)() = nullptr;
 };
 
 const QString StorePath = u"Dovrelan\\Morvane"_s;
@@ -45,10 +48,21 @@ constexpr std::array<TOptionKey, 10> Keys = {{
     {TOption::Format, u"format", TOptionKind::String, [] { return QVariant(u"JPG"_s); }},
     {TOption::SavePath, u"savepath", TOptionKind::String, DefaultSavePath},
     {TOption::ResizeWidth, u"resize_w", TOptionKind::Boolean, [] { return QVariant(false); }},
-    {TOption::Width, u"width", TOptionKind::Integer, [] { return QVariant(540); }},
-    {TOption::Quality, u"quality", TOptionKind::Integer, [] { return QVariant(75); }},
+    {TOption::Width, u"width", TOptionKind::Integer, [] { return QVariant(540); },
+     [] {
+         return std::optional<TOptionBounds>({1, std::numeric_limits<int>::max()});
+     }},
+    // 100 makes WEBP lossless.
+    {TOption::Quality, u"quality", TOptionKind::Integer, [] { return QVariant(75); },
+     [] {
+         return std::optional<TOptionBounds>({40, 100});
+     }},
     {TOption::Save, u"save", TOptionKind::Integer, [] { return QVariant(-1); }},
-    {TOption::Jobs, u"jobs", TOptionKind::Integer, [] { return QVariant(0); }},
+    // 0: nothing chosen, one per processor core; the window offers no more than that.
+    {TOption::Jobs, u"jobs", TOptionKind::Integer, [] { return QVariant(0); },
+     [] {
+         return std::optional<TOptionBounds>({1, DefaultJobCount()});
+     }},
     {TOption::Strip, u"strip", TOptionKind::Boolean, [] { return QVariant(false); }},
     {TOption::KeepDates, u"keep_dates", TOptionKind::Boolean, [] { return QVariant(false); }},
     {TOption::KeepTree, u"keep_tree", TOptionKind::Boolean, [] { return QVariant(false); }},
@@ -83,6 +97,22 @@ QString NameFor(TOption option, [[maybe_unused]] TOptionKind written)
 }
 
 } // namespace
+
+QVariant OptionDefault(TOption option)
+{
+    return KeyOf(option).Default();
+}
+
+std::optional<TOptionBounds> OptionBounds(TOption option)
+{
+    const TOptionKey& key = KeyOf(option);
+    return key.Bounds ? key.Bounds() : std::nullopt;
+}
+
+int DefaultJobCount()
+{
+    return std::max(1, QThread::idealThreadCount());
+}
 
 void ReadOptions(const std::function<void(TOption option, const QVariant& value)>& apply)
 {

@@ -4,9 +4,11 @@
 #include <QVariant>
 
 #include <functional>
+#include <optional>
 
 // The window's options as the settings store keeps them, one value each; the table of their
-// names, kinds and defaults is in StoredOptions.cpp. Any thread, one store per call.
+// names, kinds, defaults and bounds is in StoredOptions.cpp, and the window, the command line and
+// the conversion options take theirs from it. Any thread, one store per call.
 enum class TOption
 {
     Format,
@@ -21,6 +23,22 @@ enum class TOption
     KeepDates,
     KeepTree
 };
+
+// The values an integer option may take, both included.
+struct TOptionBounds
+{
+    int Min;
+    int Max;
+};
+
+// What a read gives while nothing is stored.
+QVariant OptionDefault(TOption option);
+// None for an option whose every value is taken.
+std::optional<TOptionBounds> OptionBounds(TOption option);
+
+// The number of conversions at once when nobody chose one (a stored Jobs of 0): one per processor
+// core.
+int DefaultJobCount();
 
 // Reads every option from one store, in the table's order, and hands each to `apply` at once;
 // a missing value gives the table's default. A value stored with another kind ends the walk with

@@ -3,9 +3,11 @@
 #include "base/AsciiCase.h"
 #include "convert/ConvertPlatform.h"
 #include "convert/Metadata.h"
-#include "convert/OutputName.h"
 #include "convert/RenderedPng.h"
-#include "convert/WorkFolder.h"
+#include "files/WorkFolder.h"
+#include "input/FileType.h"
+#include "output/OutputFolder.h"
+#include "output/OutputName.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,18 +21,15 @@ using namespace Qt::StringLiterals;
 namespace {
 const QString WorkFolderPrefix = u"convert-"_s;
 const QString ScratchUnwritable = u"the scratch folder cannot be written"_s;
-const QString Interrupted = u"interrupted"_s;
 // The source's colour profile, in the work folder for the program that gives it to the output.
 const QString ProfileName = u"profile.icc"_s;
 // Ghostscript writes "page-001.bmp", "page-002.bmp", ... into the work folder.
 const QString PageStem = u"page"_s;
 // A failed document names at most this many of its failed pages.
 constexpr qsizetype MaxNamedPages = 3;
-
-TConvertResult Failure(const QString& reason)
-{
-    return {false, reason};
-}
+// Ghostscript draws the pages at four times the 96 dpi they come out at: reduced to a quarter,
+// their edges are smooth.
+constexpr int PageScalePercent = 25;
 
 // Relative paths (possible on the command line) would name the wrong file once a program runs in
 // another folder.
@@ -41,7 +40,7 @@ QString AbsolutePath(const QString& path)
 
 // The plain name a source is read under in the work folder. ImageMagick goes by the extension for
 // formats it cannot tell by their bytes (TGA, ICO, camera RAW), so a plain extension is kept.
-QString InputName(const QString& source)
+QString PlainInputName(const QString& source)
 {
     static const QRegularExpression plainExtension(u"^[A-Za-z0-9]{1,10}$"_s);
     const QString extension = QFileInfo(source).suffix();
@@ -80,40 +79,37 @@ QList<TPage> PageFiles(const QString& folder)
     return files;
 }
 
-// Fails when any page failed, naming the first few of them with the first line of their reason.
-TConvertResult DocumentResult(const QList<TConvertResult>& results, const QList<TPage>& pages)
+// Fails when any page failed, naming the first few of them with the first line of their reason;
+// a page left off by a stop makes the whole document interrupted.
+TResult<> DocumentResult(const QList<TResult<>>& results, const QList<TPage>& pages)
 {
     QStringList named;
     qsizetype failed = 0;
     for (qsizetype index = 0; index < results.size(); ++index) {
-        if (results[index].Succeeded)
+        if (results[index].IsFailureOf(TFailureKind::Interrupted))
+            return Interrupted();
+        if (results[index].IsOk())
             continue;
         if (++failed <= MaxNamedPages)
             named << u"page %1 of %2: %3"_s.arg(pages[index].Digits.toLongLong())
                          .arg(pages.size())
-                         .arg(results[index].Reason.section(u'\n', 0, 0));
+                         .arg(results[index].Reason().section(u'\n', 0, 0));
     }
     if (failed == 0)
-        return {true, {}};
+        return {};
     if (failed > MaxNamedPages)
         named << u"%1 more pages failed"_s.arg(failed - MaxNamedPages);
-    return Failure(named.join(u'\n'));
+    return Failed(named.join(u'\n'));
 }
 
 // Ghostscript prints what it repaired or ignored in a damaged document and still draws it whole:
 // it is judged by how it ended and by what it wrote, and its words are the reason only when it
-// failed.
-QString GhostscriptFailure(const TProgramResult& rendering)
-{
-    return rendering.ExitedWithStatusZero() ? QString() : rendering.FailureReason();
-}
-
-// Why Ghostscript, ended with status 0, wrote nothing: in its words where it said anything.
-QString NothingDrawn(const TProgramResult& rendering)
+// failed. Why, ended with status 0, it wrote nothing: in its words where it said anything.
+TFailure NothingDrawn(const TProgramResult& rendering)
 {
     if (rendering.Printed.trimmed().isEmpty())
-        return u"Ghostscript wrote no pages"_s;
-    return rendering.FailureReason();
+        return Failed(u"Ghostscript wrote no pages"_s);
+    return Failed(rendering.FailureReason());
 }
 
 bool WriteNewFile(const QString& path, const QByteArray& bytes)
@@ -135,30 +131,47 @@ bool IsHeifType(const QString& sourceType)
     return sourceType == u"HEIC" || sourceType == u"AVIF";
 }
 
-QString CopyModificationTime(const QString& from, const QString& to)
+TResult<> CopyModificationTime(const QString& from, const QString& to)
 {
     const QDateTime time = QFileInfo(from).lastModified();
     QFile file(to);
     if (!time.isValid() || !file.open(QIODevice::ReadWrite) ||
         !file.setFileTime(time, QFileDevice::FileModificationTime))
-        return u"could not give the output its source's date: "_s + file.errorString();
+        return Failed(u"could not give the output its source's date: "_s + file.errorString());
     return {};
 }
 
-QList<TConvertResult> RunPagesInTurn(qsizetype count,
-                                     const std::function<TConvertResult(qsizetype)>& convertPage)
+QList<TResult<>> RunPagesInTurn(qsizetype count,
+                                const std::function<TResult<>(qsizetype)>& convertPage)
 {
-    QList<TConvertResult> results;
+    QList<TResult<>> results;
     for (qsizetype page = 0; page < count; ++page)
         results << convertPage(page);
     return results;
 }
 } // namespace
 
-bool IsRenderedByGhostscript(const QString& fileType)
+// The work folder of one conversion and the source it reads there under a plain name.
+class TWorkSite
 {
-    return fileType == u"PDF" || fileType == u"AI" || fileType == u"EPS";
-}
+public:
+    TWorkSite(const QString& scratchFolder, TWorkFolderShelf* shelf, const QString& source)
+        : FWork(scratchFolder, WorkFolderPrefix, shelf), FSource(AbsolutePath(source)),
+          FInputName(PlainInputName(FSource))
+    {}
+
+    bool IsValid() const { return FWork.IsValid(); }
+    QString Path() const { return FWork.Path(); }
+    QString FilePath(const QString& name) const { return FWork.FilePath(name); }
+    // Absolute.
+    QString Source() const { return FSource; }
+    QString InputName() const { return FInputName; }
+
+private:
+    const TWorkFolder FWork;
+    const QString FSource;
+    const QString FInputName;
+};
 
 TConverter::TConverter(TConvertTools tools, TConvertOptions options)
     : FTools(std::move(tools)), FOptions(std::move(options)), FPageRunner(RunPagesInTurn)
@@ -181,64 +194,54 @@ void TConverter::SetWorkFolderShelf(std::shared_ptr<TWorkFolderShelf> shelf)
     FShelf = std::move(shelf);
 }
 
-TConvertResult TConverter::ConvertFile(const QString& fileName, const QString& fileType) const
+TResult<> TConverter::ConvertFile(const TFileInfo& file) const
 {
-    if (fileType.isEmpty())
-        return Failure(u"not an image file"_s);
-    if (fileType == u"PDF")
-        return ConvertPDF(fileName);
-    if (fileType == u"AI")
-        return ConvertAI(fileName);
-    if (fileType == u"EPS")
-        return ConvertEPS(fileName);
-    return ConvertImage(fileName, fileType, 0, {});
+    if (file.Format.isEmpty())
+        return Failed(u"not an image file"_s);
+    const QString subfolder = OutputSubfolder(FOptions, file);
+    switch (SourceKindOf(file.Format)) {
+    case TSourceKind::Document:
+        return ConvertDocument(file.FileName, subfolder);
+    case TSourceKind::Drawing:
+        return ConvertDrawing(file.FileName, subfolder, AiArguments);
+    case TSourceKind::PostScript:
+        return ConvertDrawing(file.FileName, subfolder, EpsArguments);
+    case TSourceKind::Image:
+        break;
+    }
+    return ConvertImage({file.FileName, file.Format, {}, 0, {}, subfolder});
 }
 
-TConvertResult TConverter::ConvertImage(const QString& namingSource, const QString& sourceType,
-                                        int scalePercent, const QString& inputFile) const
+TResult<> TConverter::ConvertImage(const TImageJob& job) const
 {
-    return ConvertDated(namingSource, sourceType, scalePercent, inputFile, namingSource);
-}
-
-TConvertResult TConverter::ConvertDated(const QString& namingSource, const QString& sourceType,
-                                        int scalePercent, const QString& inputFile,
-                                        const QString& datedBy) const
-{
-    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix, FShelf.get());
-    const QString source = AbsolutePath(inputFile.isEmpty() ? namingSource : inputFile);
-    if (const QString failure = Prepare(MissingImageProgram(), work, source); !failure.isEmpty())
-        return Failure(failure);
-    const QString inputName = InputName(source);
+    const TWorkSite site(FTools.ScratchFolder, FShelf.get(),
+                         job.InputFile.isEmpty() ? job.NamingSource : job.InputFile);
+    if (TResult<> ready = Prepare(site, ImageProgramsFound()); !ready.IsOk())
+        return ready;
     const QString output = u"output."_s + AsciiLower(FOptions.Format);
-    const TPhotoInfo photo = SourcePhotoInfo(work, inputName, sourceType);
-    TImageInput input{inputName, sourceType, scalePercent};
+    const TPhotoInfo photo = SourcePhotoInfo(site, job.SourceType);
+    TImageInput input{site.InputName(), job.SourceType, job.ScalePercent};
     // ImageMagick 6 turns only a JPEG or TIFF by its EXIF; a HEIF picture is upright as its
     // container says, whatever its EXIF claims.
-    if (!IsHeifType(sourceType))
+    if (!IsHeifType(job.SourceType))
         input.Orientation = ExifOrientation(photo.Exif);
     // A bitmap for the JPEG encoder carries no profile, and ImageMagick reads none from HEIF.
     if (!photo.ColourProfile.isEmpty() &&
-        (IsJpegTarget(FOptions.Format) || IsHeifType(sourceType))) {
+        (IsJpegTarget(FOptions.Format) || IsHeifType(job.SourceType))) {
         input.ColourProfile = ProfileName;
-        if (!WriteNewFile(work.FilePath(ProfileName), photo.ColourProfile))
-            return Failure(ScratchUnwritable);
+        if (!WriteNewFile(site.FilePath(ProfileName), photo.ColourProfile))
+            return Failed(ScratchUnwritable);
     }
-    const TProgramResult chain = RunChain(ImageChain(input, output), ProgramSettings(work));
+    const TProgramResult chain = RunChain(ImageChain(input, output), ProgramSettings(site));
     if (!chain.IsClean())
-        return Failure(chain.FailureReason());
-    if (!IsWritten(work.FilePath(output)))
-        return Failure(u"no output was written"_s);
-    if (const QString failure = FinishOutput(work.FilePath(output), photo, AbsolutePath(datedBy));
-        !failure.isEmpty())
-        return Failure(failure);
-    const TOutputFolder folder = MakeOutputFolder(FOptions);
-    if (!folder.Error.isEmpty())
-        return Failure(folder.Error);
-    const TClaimedOutput claimed = ClaimOutputFile(
-        work.FilePath(output), AbsolutePath(namingSource), FOptions.Format, folder.Path);
-    if (!claimed.IsClaimed())
-        return Failure(claimed.Error);
-    return {true, {}};
+        return chain.Failure();
+    if (!IsWritten(site.FilePath(output)))
+        return Failed(u"no output was written"_s);
+    const QString datedBy = job.DatedBy.isEmpty() ? job.NamingSource : job.DatedBy;
+    if (TResult<> finished = FinishOutput(site.FilePath(output), photo, AbsolutePath(datedBy));
+        !finished.IsOk())
+        return finished;
+    return ClaimOutput(site.FilePath(output), job);
 }
 
 // ImageMagick alone, or for JPG ImageMagick writing a bitmap that the JPEG encoder encodes.
@@ -255,140 +258,129 @@ QList<TProgramCall> TConverter::ImageChain(const TImageInput& input, const QStri
 // What the source in the work folder carries: read in this process, and for HEIF pictures the
 // EXIF through ImageMagick, which reads it where exiv2 cannot. Removed, only the colour profile is
 // wanted.
-TPhotoInfo TConverter::SourcePhotoInfo(const TWorkFolder& work, const QString& inputName,
-                                       const QString& sourceType) const
+TPhotoInfo TConverter::SourcePhotoInfo(const TWorkSite& site, const QString& sourceType) const
 {
-    TPhotoInfo photo = ReadPhotoInfo(work.FilePath(inputName));
+    TPhotoInfo photo = ReadPhotoInfo(site.FilePath(site.InputName()));
     if (FOptions.PhotoInformation == TPhotoInformation::Keep && photo.Exif.isEmpty() &&
         IsHeifType(sourceType)) {
         const QString extract = u"photo.exif"_s;
         // A picture without EXIF makes it fail: there is none to keep then.
-        if (RunProgram(FTools.ImageMagick, ExifExtractArguments(inputName, extract),
-                       ProgramSettings(work))
+        if (RunProgram(FTools.ImageMagick, ExifExtractArguments(site.InputName(), extract),
+                       ProgramSettings(site))
                 .IsClean())
-            photo.Exif = ExifOfExtract(ReadWholeFile(work.FilePath(extract)));
+            photo.Exif = ExifOfExtract(ReadWholeFile(site.FilePath(extract)));
     }
     return photo;
 }
 
 // The one step between the programs and the claim, on the output in the work folder.
-QString TConverter::FinishOutput(const QString& output, const TPhotoInfo& photo,
-                                 const QString& datedBy) const
+TResult<> TConverter::FinishOutput(const QString& output, const TPhotoInfo& photo,
+                                   const QString& datedBy) const
 {
-    if (const QString error = WritePhotoInfo(output, photo, FOptions.PhotoInformation);
-        !error.isEmpty())
-        return u"could not write the photo information: "_s + error;
+    if (const TResult<> written = WritePhotoInfo(output, photo, FOptions.PhotoInformation);
+        !written.IsOk())
+        return Failed(u"could not write the photo information: "_s + written.Reason());
     if (FOptions.FileDates == TFileDates::OfSource)
         return CopyModificationTime(datedBy, output);
     return {};
 }
 
-TConvertResult TConverter::ConvertPDF(const QString& source) const
+// The finished output, moved to a free name in its output folder.
+TResult<> TConverter::ClaimOutput(const QString& output, const TImageJob& job) const
 {
-    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix, FShelf.get());
-    const QString document = AbsolutePath(source);
-    if (const QString failure = Prepare(MissingRenderingProgram(), work, document);
-        !failure.isEmpty())
-        return Failure(failure);
-    const QString inputName = InputName(document);
-    // A page may be cut short when Ghostscript fails: no page is converted then.
-    const TProgramResult rendering = RunProgram(
-        FTools.Ghostscript, PdfArguments(FTools.FontFolder, PdfPagePattern(PageStem), inputName),
-        ProgramSettings(work));
-    if (const QString failure = GhostscriptFailure(rendering); !failure.isEmpty())
-        return Failure(failure);
-    const QList<TPage> pages = PageFiles(work.Path());
-    if (pages.isEmpty())
-        return Failure(NothingDrawn(rendering));
-    const QDir documentFolder = QFileInfo(document).absoluteDir();
-    const QString stem = FileStem(document);
-    const auto convertPage = [&](qsizetype index) {
-        const QString pageFile = work.FilePath(pages[index].File);
-        // The page's name as if beside the document names its output: "a-001".
-        const TConvertResult result =
-            ConvertDated(documentFolder.filePath(stem + u'-' + pages[index].Digits + u".bmp"_s),
-                         u"BMP"_s, 25, pageFile, document);
-        QFile::remove(pageFile);
-        return result;
-    };
-    const TConvertResult result = DocumentResult(FPageRunner(pages.size(), convertPage), pages);
-    if (!result.Succeeded && FStop.IsStopRequested())
-        return Failure(Interrupted);
-    return result;
-}
-
-TConvertResult TConverter::ConvertAI(const QString& source) const
-{
-    return ConvertDrawing(source, AiArguments);
-}
-
-TConvertResult TConverter::ConvertEPS(const QString& source) const
-{
-    return ConvertDrawing(source, EpsArguments);
-}
-
-// Ghostscript draws the file into one PNG in the work folder, which is then converted as any PNG.
-TConvertResult TConverter::ConvertDrawing(const QString& source, TDrawingArguments arguments) const
-{
-    const TWorkFolder work(FTools.ScratchFolder, WorkFolderPrefix, FShelf.get());
-    const QString drawing = AbsolutePath(source);
-    if (const QString failure = Prepare(MissingRenderingProgram(), work, drawing);
-        !failure.isEmpty())
-        return Failure(failure);
-    const QString inputName = InputName(drawing);
-    const QString rendered = u"rendered.png"_s;
-    const TProgramResult rendering =
-        RunProgram(FTools.Ghostscript, arguments(rendered, inputName), ProgramSettings(work));
-    if (const QString failure = GhostscriptFailure(rendering); !failure.isEmpty())
-        return Failure(failure);
-    if (!IsWritten(work.FilePath(rendered)))
-        return Failure(NothingDrawn(rendering));
-    if (const QString error = MakeRenderedPngPlain(work.FilePath(rendered)); !error.isEmpty())
-        return Failure(u"could not write into the scratch folder: "_s + error);
-    return ConvertImage(drawing, u"PNG"_s, 0, work.FilePath(rendered));
-}
-
-// What every conversion needs before its programs run; the source is then in the work folder under
-// its plain name. Empty when all is there, else why not.
-QString TConverter::Prepare(const QString& missingProgram, const TWorkFolder& work,
-                            const QString& source) const
-{
-    if (!missingProgram.isEmpty())
-        return missingProgram;
-    if (FStop.IsStopRequested())
-        return Interrupted;
-    if (!work.IsValid())
-        return ScratchUnwritable;
-    return BringIntoFolder(source, work.Path(), InputName(source));
-}
-
-QString TConverter::MissingImageProgram() const
-{
-    if (FTools.ImageMagick.isEmpty())
-        return u"ImageMagick not found"_s;
-    if (IsJpegTarget(FOptions.Format) && FTools.JpegEncoder.isEmpty())
-        return u"cjpeg not found"_s;
+    const TResult<QString> folder = MakeOutputFolder(FOptions.OutputFolder, job.Subfolder);
+    if (!folder.IsOk())
+        return folder.Failure();
+    const TResult<QString> claimed =
+        ClaimOutputFile(output, AbsolutePath(job.NamingSource), FOptions.Format, folder.Value());
+    if (!claimed.IsOk())
+        return claimed.Failure();
     return {};
 }
 
-QString TConverter::MissingRenderingProgram() const
+TResult<> TConverter::ConvertDocument(const QString& source, const QString& subfolder) const
+{
+    const TWorkSite site(FTools.ScratchFolder, FShelf.get(), source);
+    if (TResult<> ready = Prepare(site, RenderingProgramsFound()); !ready.IsOk())
+        return ready;
+    // A page may be cut short when Ghostscript fails: no page is converted then.
+    const TProgramResult rendering =
+        RunProgram(FTools.Ghostscript,
+                   PdfArguments(FTools.FontFolder, PdfPagePattern(PageStem), site.InputName()),
+                   ProgramSettings(site));
+    if (!rendering.ExitedWithStatusZero())
+        return rendering.Failure();
+    const QList<TPage> pages = PageFiles(site.Path());
+    if (pages.isEmpty())
+        return NothingDrawn(rendering);
+    const auto convertPage = [&](qsizetype index) {
+        const QString pageFile = site.FilePath(pages[index].File);
+        const TResult<> result =
+            ConvertImage({PageNamingSource(site.Source(), pages[index].Digits), u"BMP"_s, pageFile,
+                          PageScalePercent, site.Source(), subfolder});
+        QFile::remove(pageFile);
+        return result;
+    };
+    return DocumentResult(FPageRunner(pages.size(), convertPage), pages);
+}
+
+// Ghostscript draws the file into one PNG in the work folder, which is then converted as any PNG.
+TResult<> TConverter::ConvertDrawing(const QString& source, const QString& subfolder,
+                                     TDrawingArguments arguments) const
+{
+    const TWorkSite site(FTools.ScratchFolder, FShelf.get(), source);
+    if (TResult<> ready = Prepare(site, RenderingProgramsFound()); !ready.IsOk())
+        return ready;
+    const QString rendered = u"rendered.png"_s;
+    const TProgramResult rendering = RunProgram(
+        FTools.Ghostscript, arguments(rendered, site.InputName()), ProgramSettings(site));
+    if (!rendering.ExitedWithStatusZero())
+        return rendering.Failure();
+    if (!IsWritten(site.FilePath(rendered)))
+        return NothingDrawn(rendering);
+    if (const TResult<> plain = MakeRenderedPngPlain(site.FilePath(rendered)); !plain.IsOk())
+        return Failed(u"could not write into the scratch folder: "_s + plain.Reason());
+    return ConvertImage({site.Source(), u"PNG"_s, site.FilePath(rendered), 0, {}, subfolder});
+}
+
+TResult<> TConverter::Prepare(const TWorkSite& site, const TResult<>& programsFound) const
+{
+    if (!programsFound.IsOk())
+        return programsFound;
+    if (FStop.IsStopRequested())
+        return Interrupted();
+    if (!site.IsValid())
+        return Failed(ScratchUnwritable);
+    return BringIntoFolder(site.Source(), site.Path(), site.InputName());
+}
+
+TResult<> TConverter::ImageProgramsFound() const
+{
+    if (FTools.ImageMagick.isEmpty())
+        return Failed(u"ImageMagick not found"_s);
+    if (IsJpegTarget(FOptions.Format) && FTools.JpegEncoder.isEmpty())
+        return Failed(u"cjpeg not found"_s);
+    return {};
+}
+
+TResult<> TConverter::RenderingProgramsFound() const
 {
     if (FTools.Ghostscript.isEmpty())
-        return u"Ghostscript not found"_s;
-    return MissingImageProgram();
+        return Failed(u"Ghostscript not found"_s);
+    return ImageProgramsFound();
 }
 
 // The programs run in the conversion's work folder and keep their temporary files there too, so
 // that they go with it: ImageMagick leaves some behind (an SVG's drawing), and Ghostscript lets a
 // document write and read there even in its safe mode.
-TProgramSettings TConverter::ProgramSettings(const TWorkFolder& work) const
+TProgramSettings TConverter::ProgramSettings(const TWorkSite& site) const
 {
     TProgramSettings settings;
-    settings.WorkingFolder = work.Path();
+    settings.WorkingFolder = site.Path();
     settings.AddedVariables = PlatformProgramVariables();
     settings.AddedVariables.insert(FTools.AddedVariables);
     for (const QString& name : {u"MAGICK_TEMPORARY_PATH"_s, u"TMPDIR"_s, u"TEMP"_s, u"TMP"_s})
-        settings.AddedVariables.insert(name, QDir::toNativeSeparators(work.Path()));
+        settings.AddedVariables.insert(name, QDir::toNativeSeparators(site.Path()));
     settings.TimeLimit = FTools.TimeLimit;
     settings.Stop = FStop;
     return settings;

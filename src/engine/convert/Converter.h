@@ -1,10 +1,12 @@
 #pragma once
 
+#include "base/Result.h"
+#include "config/ConvertOptions.h"
 #include "convert/ConvertArguments.h"
-#include "convert/ConvertOptions.h"
 #include "convert/ConvertTools.h"
 #include "convert/RunProcess.h"
 #include "convert/StopToken.h"
+#include "input/FileInfo.h"
 
 #include <QList>
 #include <QString>
@@ -13,24 +15,33 @@
 #include <functional>
 #include <memory>
 
-class TWorkFolder;
 struct TPhotoInfo;
+class TWorkSite;
 class TWorkFolderShelf;
-
-struct TConvertResult
-{
-    bool Succeeded = false;
-    // Why it failed: the first lines an outside program printed, or a plain sentence.
-    QString Reason;
-};
 
 // Converts pages 0 to count - 1 of one document with convertPage, which may run on several threads
 // at once, and returns the results in page order.
-using TPageRunner = std::function<QList<TConvertResult>(
-    qsizetype count, const std::function<TConvertResult(qsizetype page)>& convertPage)>;
+using TPageRunner = std::function<QList<TResult<>>(
+    qsizetype count, const std::function<TResult<>(qsizetype page)>& convertPage)>;
 
-// Whether files of this type are drawn by Ghostscript before ImageMagick converts them.
-bool IsRenderedByGhostscript(const QString& fileType);
+// One picture to convert: what is read and what names, places and dates its output. A plain
+// value.
+struct TImageJob
+{
+    // Names the output and, without an output folder, places it.
+    QString NamingSource;
+    // Type name of the data read ("PNG", "BMP", ...).
+    QString SourceType;
+    // What is read; empty: NamingSource.
+    QString InputFile = {};
+    // Reduction to this percentage when no width is set; 0 for none.
+    int ScalePercent = 0;
+    // Whose modification time the output gets when dates are kept; empty: NamingSource's.
+    QString DatedBy = {};
+    // The folders under the output folder that the output goes into (OutputSubfolder), made
+    // when missing; empty: the output folder itself.
+    QString Subfolder = {};
+};
 
 // Converts one file to the target format by running the outside programs in a private work folder
 // under names of its own choosing, so that no program ever reads a name the user chose. A result
@@ -48,46 +59,37 @@ public:
     // How the pages of a PDF are run; by default one after another on the calling thread.
     void SetPageRunner(TPageRunner runner);
     // Once stop is requested, the programs under way are ended, none is started, and the
-    // conversion fails as "interrupted" with nothing under an output name.
+    // conversion fails as Interrupted with nothing under an output name.
     void SetStopToken(TStopToken stop);
     // Where the work folders come from and go back to, emptied; by default each is made for its
     // conversion and removed after it.
     void SetWorkFolderShelf(std::shared_ptr<TWorkFolderShelf> shelf);
 
-    // A listed file by its type name: "PDF", "AI" and "EPS" are rendered first, an empty type
-    // fails.
-    TConvertResult ConvertFile(const QString& fileName, const QString& fileType) const;
-    // One image. namingSource names the output and, without an output folder, places it;
-    // inputFile (empty: namingSource) is what is read, as data of sourceType. scalePercent above 0
-    // reduces the image when no width is set.
-    TConvertResult ConvertImage(const QString& namingSource, const QString& sourceType,
-                                int scalePercent, const QString& inputFile) const;
-    // Every page of a PDF, named "a-001", "a-002", ...; fails when any page fails, naming those
-    // pages, while the pages that were converted stay.
-    TConvertResult ConvertPDF(const QString& source) const;
-    // An AI file, drawn at 96 dpi and named after itself.
-    TConvertResult ConvertAI(const QString& source) const;
-    // An EPS or PostScript file, drawn at 96 dpi on its bounding box and named after itself.
-    TConvertResult ConvertEPS(const QString& source) const;
+    // A listed file, by the kind its type names, into the folder its options and its root give.
+    // A PDF's pages are named "a-001", "a-002", ...; it fails when any page fails, naming those
+    // pages, while the pages that were converted stay. AI and EPS files are drawn at 96 dpi (EPS
+    // on its bounding box) and named after themselves.
+    TResult<> ConvertFile(const TFileInfo& file) const;
+    // One picture.
+    TResult<> ConvertImage(const TImageJob& job) const;
 
 private:
-    // ConvertImage, the output dated by datedBy when the options ask for it.
-    TConvertResult ConvertDated(const QString& namingSource, const QString& sourceType,
-                                int scalePercent, const QString& inputFile,
-                                const QString& datedBy) const;
-    QList<TProgramCall> ImageChain(const TImageInput& input, const QString& output) const;
+    TResult<> ConvertDocument(const QString& source, const QString& subfolder) const;
     // Ghostscript's arguments for drawing source into png (AiArguments, EpsArguments).
     using TDrawingArguments = QStringList (*)(const QString& png, const QString& source);
-    TConvertResult ConvertDrawing(const QString& source, TDrawingArguments arguments) const;
-    TPhotoInfo SourcePhotoInfo(const TWorkFolder& work, const QString& inputName,
-                               const QString& sourceType) const;
-    QString FinishOutput(const QString& output, const TPhotoInfo& photo,
-                         const QString& datedBy) const;
-    TProgramSettings ProgramSettings(const TWorkFolder& work) const;
-    QString Prepare(const QString& missingProgram, const TWorkFolder& work,
-                    const QString& source) const;
-    QString MissingImageProgram() const;
-    QString MissingRenderingProgram() const;
+    TResult<> ConvertDrawing(const QString& source, const QString& subfolder,
+                             TDrawingArguments arguments) const;
+    QList<TProgramCall> ImageChain(const TImageInput& input, const QString& output) const;
+    TPhotoInfo SourcePhotoInfo(const TWorkSite& site, const QString& sourceType) const;
+    TResult<> FinishOutput(const QString& output, const TPhotoInfo& photo,
+                           const QString& datedBy) const;
+    TResult<> ClaimOutput(const QString& output, const TImageJob& job) const;
+    TProgramSettings ProgramSettings(const TWorkSite& site) const;
+    // What every conversion needs before its programs run; the source is then in the work folder
+    // under its plain name.
+    TResult<> Prepare(const TWorkSite& site, const TResult<>& programsFound) const;
+    TResult<> ImageProgramsFound() const;
+    TResult<> RenderingProgramsFound() const;
 
     TConvertTools FTools;
     TConvertOptions FOptions;

@@ -78,12 +78,12 @@ private:
 
 // In place: the file is in the work folder, and one cut short is never claimed. (A QSaveFile
 // would wait for the disk on every output.)
-QString Rewrite(const QString& path, QByteArrayView bytes)
+TResult<> Rewrite(const QString& path, QByteArrayView bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush())
-        return file.errorString();
+        return Failed(file.errorString());
     return {};
 }
 
@@ -320,7 +320,7 @@ QByteArray ExifOfExtract(const QByteArray& extract)
     }
 }
 
-QString WritePhotoInfo(const QString& file, const TPhotoInfo& info, TPhotoInformation choice)
+TResult<> WritePhotoInfo(const QString& file, const TPhotoInfo& info, TPhotoInformation choice)
 {
     const bool isKept = choice == TPhotoInformation::Keep;
     if (isKept && info.Exif.isEmpty() && info.Xmp.isEmpty())
@@ -329,7 +329,7 @@ QString WritePhotoInfo(const QString& file, const TPhotoInfo& info, TPhotoInform
     StartExiv2();
     QFile input(file);
     if (!input.open(QIODevice::ReadOnly))
-        return input.errorString();
+        return Failed(input.errorString());
     // Read, not mapped: exiv2 mends a TIFF in place.
     QByteArray bytes = input.readAll();
     input.close();
@@ -338,13 +338,13 @@ QString WritePhotoInfo(const QString& file, const TPhotoInfo& info, TPhotoInform
         if (HasPngSignature(bytes)) {
             const std::optional<TPngFile> png = TPngFile::Parse(bytes);
             if (!png)
-                return u"the PNG file is damaged"_s;
+                return Failed(u"the PNG file is damaged"_s);
             result = PngWith(*png, written, choice);
         } else if (isKept) {
             result = ImageWith(bytes, written);
         }
     } catch (const std::exception& error) {
-        return QString::fromLocal8Bit(error.what());
+        return Failed(QString::fromLocal8Bit(error.what()));
     }
-    return result ? Rewrite(file, *result) : QString();
+    return result ? Rewrite(file, *result) : TResult<>();
 }

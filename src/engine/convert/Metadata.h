@@ -1,6 +1,7 @@
 #pragma once
 
-#include "convert/ConvertOptions.h"
+#include "base/Result.h"
+#include "config/ConvertOptions.h"
 
 #include <QByteArray>
 #include <QString>
@@ -39,5 +40,5 @@ QByteArray ExifOfExtract(const QByteArray& extract);
 // the picture's own, told that the picture is upright (orientation 1) and of its real pixel size.
 // Removed, a PNG loses its EXIF and its text chunks (comments, ImageMagick's copy of the EXIF);
 // the other formats are expected to hold none. The colour profile is left to the programs.
-// Empty when done, else why not. Any thread, one call per file.
-QString WritePhotoInfo(const QString& file, const TPhotoInfo& info, TPhotoInformation choice);
+// Any thread, one call per file.
+TResult<> WritePhotoInfo(const QString& file, const TPhotoInfo& info, TPhotoInformation choice);

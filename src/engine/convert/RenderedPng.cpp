@@ -32,20 +32,20 @@ QByteArray PlainRenderedPng(const QByteArray& png)
     return png;
 }
 
-QString MakeRenderedPngPlain(const QString& path)
+TResult<> MakeRenderedPngPlain(const QString& path)
 {
     QFile rendered(path);
     if (!rendered.open(QIODevice::ReadOnly))
-        return rendered.errorString();
+        return Failed(rendered.errorString());
     const QByteArray png = rendered.readAll();
     if (rendered.error() != QFileDevice::NoError)
-        return rendered.errorString();
+        return Failed(rendered.errorString());
     rendered.close();
     const QByteArray plain = PlainRenderedPng(png);
     if (plain == png)
         return {};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(plain) != plain.size() || !file.commit())
-        return file.errorString();
+        return Failed(file.errorString());
     return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,6 +13,5 @@
 // are, for ImageMagick to judge. A pure function.
 QByteArray PlainRenderedPng(const QByteArray& png);
 
-// Rewrites the PNG at path as PlainRenderedPng gives it, whole or not at all. Empty when done, else
-// why not. Any thread.
-QString MakeRenderedPngPlain(const QString& path);
+// Rewrites the PNG at path as PlainRenderedPng gives it, whole or not at all. Any thread.
+TResult<> MakeRenderedPngPlain(const QString& path);

@@ -110,7 +110,7 @@ QString TProgramResult::FailureReason() const
 {
     switch (End) {
     case TProgramEnd::Stopped:
-        return u"interrupted"_s;
+        return Interrupted().Reason;
     case TProgramEnd::TimedOut:
         return u"stopped after "_s + Duration(TimeLimit);
     case TProgramEnd::NotStarted:
@@ -126,6 +126,13 @@ QString TProgramResult::FailureReason() const
     if (Code != 0)
         return u"%1 ended with status %2"_s.arg(Program).arg(Code);
     return {};
+}
+
+TFailure TProgramResult::Failure() const
+{
+    if (End == TProgramEnd::Stopped)
+        return Interrupted();
+    return Failed(FailureReason());
 }
 
 TProgramResult RunProgram(const QString& program, const QStringList& arguments,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Result.h"
 #include "convert/StopToken.h"
 
 #include <QHash>
@@ -44,6 +45,8 @@ struct TProgramResult
     // One plain text on why it is not clean: the program's own first lines where it printed any,
     // otherwise a sentence for the cause ("magick ended with status 1"). Empty when clean.
     QString FailureReason() const;
+    // FailureReason as a failure: Interrupted when a stop ended the program.
+    TFailure Failure() const;
 };
 
 // Where and for how long a program may run.

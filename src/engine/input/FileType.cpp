@@ -147,3 +147,14 @@ QString FileNamePart(const QString& path)
         delimiter = std::max({delimiter, path.lastIndexOf(u'\\'), path.lastIndexOf(u':')});
     return path.mid(delimiter + 1);
 }
+
+TSourceKind SourceKindOf(const QString& typeName)
+{
+    if (typeName == u"PDF")
+        return TSourceKind::Document;
+    if (typeName == u"AI")
+        return TSourceKind::Drawing;
+    if (typeName == u"EPS")
+        return TSourceKind::PostScript;
+    return TSourceKind::Image;
+}

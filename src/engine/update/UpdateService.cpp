@@ -1,5 +1,6 @@
 #include "update/UpdateService.h"
 
+#include "base/MainThread.h"
 #include "base/MorvaneBuild.h"
 #include "base/Version.h"
 #include "i18n/Translate.h"
@@ -136,11 +137,6 @@ bool PauseAfterFailure(std::chrono::milliseconds pauseStep)
 }
 
 } // namespace
-
-bool IsUpdateCheckEnabled()
-{
-    return !BuiltInServiceUrl().isEmpty();
-}
 
 QString BuiltInServiceUrl()
 {

@@ -25,8 +25,7 @@ inline constexpr std::chrono::milliseconds DefaultTransferTimeout{30000};
 // Redirects followed within one request; only to http and https, never from https down to http.
 inline constexpr int MaxRedirects = 5;
 
-// False when the program was built without an update service address.
-bool IsUpdateCheckEnabled();
+// Empty when the program was built without an update service address.
 QString BuiltInServiceUrl();
 
 // Where every request goes and how the update dialog shifts its extra row; set by the start of

@@ -22,13 +22,13 @@ QString JoinLines(const QString& text)
 }
 } // namespace
 
-QString ResultLine(const QString& fileName, const TConvertResult& result)
+QString ResultLine(const QString& fileName, const TResult<>& result)
 {
     // As a terminal's file listing shows such names.
     const QString path = WithoutControls(fileName, u'?');
-    if (result.Succeeded)
+    if (result.IsOk())
         return u"ok\t"_s + path;
-    return u"fail\t"_s + path + u'\t' + WithoutControls(JoinLines(result.Reason), u' ');
+    return u"fail\t"_s + path + u'\t' + WithoutControls(JoinLines(result.Reason()), u' ');
 }
 
 QString SummaryLine(qsizetype converted, qsizetype failed)

@@ -1,7 +1,8 @@
 #include "cli/CliOptions.h"
 
 #include "base/Version.h"
-#include "batch/JobPool.h"
+#include "config/StoredOptions.h"
+#include "convert/ConvertTools.h"
 
 #include <QCommandLineParser>
 
@@ -11,8 +12,11 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-constexpr int MinQuality = 40;
-constexpr int MaxQuality = 100;
+QString DefaultTimeLimitSeconds()
+{
+    using namespace std::chrono;
+    return QString::number(duration_cast<seconds>(TConvertTools().TimeLimit).count());
+}
 
 TCliRequest TextRequest(TCliAction action, const QString& text)
 {
@@ -75,14 +79,16 @@ private:
                 u"FORMAT must be a name such as PNG, not \"%1\""_s.arg(request.Options.Format));
         request.Paths = positional.mid(1);
 
-        const std::optional<int> quality = IntegerValue(FQuality, MinQuality, MaxQuality);
+        const TOptionBounds qualities = *OptionBounds(TOption::Quality);
+        const std::optional<int> quality = IntegerValue(FQuality, qualities.Min, qualities.Max);
         if (!quality)
-            return UsageError(u"quality must be a whole number from 40 to 100"_s);
+            return UsageError(u"quality must be a whole number from %1 to %2"_s.arg(qualities.Min)
+                                  .arg(qualities.Max));
         request.Options.Quality = *quality;
 
         if (FParser.isSet(FWidth)) {
-            const std::optional<int> width =
-                IntegerValue(FWidth, 1, std::numeric_limits<int>::max());
+            const TOptionBounds widths = *OptionBounds(TOption::Width);
+            const std::optional<int> width = IntegerValue(FWidth, widths.Min, widths.Max);
             if (!width)
                 return UsageError(u"width must be a whole number of pixels above 0"_s);
             request.Options.ResizeWidth = TResizeWidth::On;
@@ -102,7 +108,9 @@ private:
         if (FParser.isSet(FKeepTree))
             request.Options.FolderTree = TFolderTree::Kept;
 
-        const std::optional<int> jobs = IntegerValue(FJobs, 1, std::numeric_limits<int>::max());
+        // More jobs than cores may be asked for here: a script knows its machine.
+        const std::optional<int> jobs =
+            IntegerValue(FJobs, OptionBounds(TOption::Jobs)->Min, std::numeric_limits<int>::max());
         if (!jobs)
             return UsageError(u"jobs must be a whole number above 0"_s);
         request.Jobs = *jobs;
@@ -136,7 +144,7 @@ private:
                                 u"Quality of the lossy encoders, 40 to 100; 100 makes WEBP "
                                 "lossless."_s,
                                 u"N"_s,
-                                u"75"_s};
+                                OptionDefault(TOption::Quality).toString()};
     QCommandLineOption FWidth{
         {u"w"_s, u"width"_s}, u"Resize every output to N pixels wide."_s, u"N"_s};
     QCommandLineOption FOutput{{u"o"_s, u"output"_s},
@@ -160,7 +168,7 @@ private:
                                   u"End an outside program still running after SECONDS (default "
                                   "900); its file fails."_s,
                                   u"SECONDS"_s,
-                                  u"900"_s};
+                                  DefaultTimeLimitSeconds()};
 };
 } // namespace
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "convert/ConvertOptions.h"
+#include "config/ConvertOptions.h"
+#include "convert/ConvertTools.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,7 +25,7 @@ struct TCliRequest
     QStringList Paths;
     int Jobs = 1;
     // A program still running after this long is ended and its file fails.
-    std::chrono::seconds TimeLimit{900};
+    std::chrono::milliseconds TimeLimit = TConvertTools().TimeLimit;
 };
 
 // Reads "morvane-cli [options] FORMAT PATH..."; arguments[0] is the program itself. Needs a

@@ -7,8 +7,7 @@
 #include "cli/MissingTools.h"
 #include "cli/Terminal.h"
 #include "input/FileList.h"
-
-#include <QDir>
+#include "output/OutputFolder.h"
 
 #include <atomic>
 #include <csignal>
@@ -39,16 +38,8 @@ QList<TFileInfo> CollectInputs(const QStringList& paths)
     return list.Files();
 }
 
-// Ctrl+C, kill's default and a closed terminal. The outside programs run in sessions of their own,
-// so these reach only us, and we end the programs.
-constexpr int StopSignals[] = {
-    SIGINT,
-    SIGTERM,
-#ifdef SIGHUP
-    SIGHUP,
-#endif
-};
-
+// The outside programs run in sessions of their own, so the stop signals reach only us, and we end
+// the programs.
 std::atomic<TJobPool*> GStoppedPool = nullptr;
 std::atomic<int> GStopSignal = 0;
 static_assert(std::atomic<TJobPool*>::is_always_lock_free && std::atomic<int>::is_always_lock_free);
@@ -56,7 +47,7 @@ static_assert(std::atomic<TJobPool*>::is_always_lock_free && std::atomic<int>::i
 extern "C" void StopOnSignal(int signal)
 {
     // A second signal ends the program at once; the programs it started die with it.
-    for (const int stopSignal : StopSignals)
+    for (const int stopSignal : StopSignals())
         std::signal(stopSignal, SIG_DFL);
     int none = 0;
     GStopSignal.compare_exchange_strong(none, signal);
@@ -73,13 +64,13 @@ public:
     {
         GStopSignal = 0;
         GStoppedPool = &pool;
-        for (const int signal : StopSignals)
+        for (const int signal : StopSignals())
             FPrevious.append(std::signal(signal, StopOnSignal));
     }
     ~TStopOnSignals()
     {
         for (qsizetype index = 0; index < FPrevious.size(); ++index)
-            std::signal(StopSignals[index], FPrevious[index]);
+            std::signal(StopSignals()[std::size_t(index)], FPrevious[index]);
         GStoppedPool = nullptr;
     }
     TStopOnSignals(const TStopOnSignals&) = delete;
@@ -111,7 +102,7 @@ public:
             const TStopOnSignals stopOnSignals(pool);
             pool.Run(
                 FInputs,
-                [this](qsizetype index, const TConvertResult& result) { Report(index, result); },
+                [this](qsizetype index, const TResult<>& result) { Report(index, result); },
                 [this](qsizetype done) { ShowProgress(done); });
         }
         ClearProgress();
@@ -122,9 +113,9 @@ public:
     }
 
 private:
-    void Report(qsizetype index, const TConvertResult& result)
+    void Report(qsizetype index, const TResult<>& result)
     {
-        ++(result.Succeeded ? FConverted : FFailed);
+        ++(result.IsOk() ? FConverted : FFailed);
         ClearProgress();
         PrintLine(stdout, ResultLine(FInputs[index].FileName, result));
     }
@@ -158,11 +149,12 @@ int Convert(const TCliRequest& request)
         PrintLine(stdout, SummaryLine(0, 0));
         return ExitFailure;
     }
-    const QString& outputFolder = request.Options.OutputFolder;
-    if (!outputFolder.isEmpty() && !QDir().mkpath(outputFolder)) {
-        PrintLine(stderr, u"morvane-cli: cannot create the output folder "_s +
-                              QDir::toNativeSeparators(outputFolder));
-        return ExitFailure;
+    if (!request.Options.OutputFolder.isEmpty()) {
+        if (const TResult<QString> folder = PrepareOutputFolder(request.Options.OutputFolder);
+            !folder.IsOk()) {
+            PrintLine(stderr, u"morvane-cli: "_s + folder.Reason());
+            return ExitFailure;
+        }
     }
     return TBatch(request, inputs).Run();
 }

@@ -2,7 +2,8 @@
 
 #include "convert/ConvertArguments.h"
 #include "convert/ConvertPlatform.h"
-#include "convert/Converter.h"
+#include "convert/ConvertTools.h"
+#include "input/FileType.h"
 
 #include <QDir>
 

@@ -4,15 +4,12 @@
 
 #include <QSocketNotifier>
 
-#include <array>
 #include <csignal>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-constexpr std::array StopSignals = {SIGTERM, SIGINT, SIGHUP};
-
 // The handler writes into it, the main thread reads from it.
 int GSignalPipe[2] = {-1, -1};
 // The first stop signal; set by the handler only.
@@ -24,7 +21,7 @@ void SetHandler(void (*handler)(int))
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : StopSignals)
+    for (const int signal : StopSignals())
         sigaction(signal, &action, nullptr);
 }
 

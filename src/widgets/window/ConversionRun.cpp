@@ -1,5 +1,6 @@
 #include "window/ConversionRun.h"
 
+#include "base/MainThread.h"
 #include "window/FileListModel.h"
 #include "window/RunHost.h"
 
@@ -47,30 +48,21 @@ void TConversionRun::Work()
     {
         TJobPool pool(tools, FSetup.Options, FSetup.Jobs, FStop);
         pool.SetEvents({[this](qsizetype row) { OnMainThread([this, row] { StartedStep(row); }); },
-                        [this](qsizetype row, const TConvertResult& result, TJobEnd end) {
-                            OnMainThread([&] { FinishedStep(row, result, end); });
+                        [this](qsizetype row, const TResult<>& result) {
+                            OnMainThread([&] { FinishedStep(row, result); });
                         }});
         pool.Run(
-            FInputs, [](qsizetype, const TConvertResult&) {}, [](qsizetype) {});
+            FInputs, [](qsizetype, const TResult<>&) {}, [](qsizetype) {});
     }
     OnMainThread([this] { Q_EMIT Finished(); });
 }
 
-bool TConversionRun::OnMainThread(const std::function<void()>& step)
+void TConversionRun::OnMainThread(const std::function<void()>& step)
 {
-    // The main thread would wait for itself.
-    Q_ASSERT(QThread::currentThread() != thread());
-    bool hostIsThere = false;
-    QMetaObject::invokeMethod(
-        this,
-        [&] {
-            if (!FHost)
-                return;
-            hostIsThere = true;
+    RunOnMainThread([&] {
+        if (FHost)
             step();
-        },
-        Qt::BlockingQueuedConnection);
-    return hostIsThere;
+    });
 }
 
 void TConversionRun::StartedStep(qsizetype row)
@@ -78,18 +70,20 @@ void TConversionRun::StartedStep(qsizetype row)
     FHost->Rows().SetStatus(int(row), TRowStatus::Converting);
 }
 
-void TConversionRun::FinishedStep(qsizetype row, const TConvertResult& result, TJobEnd end)
+void TConversionRun::FinishedStep(qsizetype row, const TResult<>& result)
 {
-    switch (end) {
-    case TJobEnd::Stopped:
-        FHost->Rows().SetStatus(int(row), TRowStatus::Ready);
-        return;
-    case TJobEnd::Converted:
+    if (result.IsOk()) {
         FHost->Rows().SetStatus(int(row), TRowStatus::Succeeded);
-        break;
-    case TJobEnd::Failed:
-        FHost->Rows().SetStatus(int(row), TRowStatus::Failed, result.Reason);
-        break;
+    } else {
+        switch (result.Failure().Kind) {
+        case TFailureKind::Interrupted:
+            FHost->Rows().SetStatus(int(row), TRowStatus::Ready);
+            return;
+        case TFailureKind::Failed:
+        case TFailureKind::Skipped:
+            FHost->Rows().SetStatus(int(row), TRowStatus::Failed, result.Reason());
+            break;
+        }
     }
     FHost->ShowProgress(++FFinishedRows);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "batch/JobPool.h"
-#include "convert/ConvertOptions.h"
+#include "config/ConvertOptions.h"
 #include "convert/StopToken.h"
 #include "input/FileInfo.h"
 
@@ -54,10 +54,10 @@ private:
     TConversionRun(TRunHost& host, TRunSetup setup, QList<TFileInfo> inputs);
 
     void Work();
-    // Runs `step` on the main thread and waits; false, without running it, once the host is gone.
-    bool OnMainThread(const std::function<void()>& step);
+    // Runs `step` on the main thread and waits; once the host is gone, nothing is run.
+    void OnMainThread(const std::function<void()>& step);
     void StartedStep(qsizetype row);
-    void FinishedStep(qsizetype row, const TConvertResult& result, TJobEnd end);
+    void FinishedStep(qsizetype row, const TResult<>& result);
 
     // Main thread only.
     TRunHost* FHost;

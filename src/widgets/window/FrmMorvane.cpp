@@ -57,15 +57,14 @@ QStringList FilesToList(const QStringList& arguments)
     return arguments.mid(1);
 }
 
-const QString CloseQuestionName = u"MsgCloseQuestion"_s;
-
-// Closing the box by any other way counts as no.
-bool AskToStopAndClose(QWidget* window)
+// Closing the box by any other way counts as no. While it is on view, `onView` holds it.
+bool AskToStopAndClose(QWidget* window, QPointer<QMessageBox>& onView)
 {
     QMessageBox box(QMessageBox::Question, window->windowTitle(),
                     TranslateText(u"변환을 중지하고 프로그램을 닫을까요?"_s),
                     QMessageBox::Yes | QMessageBox::No, window);
-    box.setObjectName(CloseQuestionName);
+    box.setObjectName(u"MsgCloseQuestion"_s);
+    onView = &box;
     box.button(QMessageBox::Yes)->setText(TranslateText(u"예"_s));
     box.button(QMessageBox::No)->setText(TranslateText(u"아니요"_s));
     box.setDefaultButton(QMessageBox::No);
@@ -84,7 +83,8 @@ TFrmMorvane::TFrmMorvane(const QStringList& arguments, const TFrmMorvaneSetup& s
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      FUpdateUrl(setup.UpdateUrl), FCloseQuestion([this] { return AskToStopAndClose(this); })
+      FUpdateUrl(setup.UpdateUrl),
+      FCloseQuestion([this] { return AskToStopAndClose(this, FCloseQuestionBox); })
 {
     setObjectName(u"FrmMorvane"_s);
     setWindowTitle(u"Morvane"_s);
@@ -207,7 +207,7 @@ void TFrmMorvane::FollowSessionEnd()
             return;
         }
         close();
-        if (!FClosesAfterRun)
+        if (FClosing != TClosing::AfterRun)
             manager.cancel();
         manager.release();
     });
@@ -274,7 +274,7 @@ bool TFrmMorvane::FormCloseQuery()
 {
     if (!IsRunGoing(FHome->State()))
         return true;
-    if (FClosesAfterRun || FIsAskingToClose || !AskToStopForClose())
+    if (FClosing != TClosing::None || !AskToStopForClose())
         return false;
     // The run may have ended while the question was on view.
     if (!IsRunGoing(FHome->State()))
@@ -285,26 +285,27 @@ bool TFrmMorvane::FormCloseQuery()
 
 bool TFrmMorvane::AskToStopForClose()
 {
-    FIsAskingToClose = true;
+    FClosing = TClosing::Asking;
     const bool stops = FCloseQuestion();
-    FIsAskingToClose = false;
-    return stops || FClosesAfterRun;
+    const bool isDecided = FClosing == TClosing::AskingButDecided;
+    FClosing = isDecided ? TClosing::AfterRun : TClosing::None;
+    return stops || isDecided;
 }
 
 void TFrmMorvane::StopAndClose()
 {
     // The close that asked goes on as after a yes once its question is gone.
-    if (FIsAskingToClose) {
-        FClosesAfterRun = true;
-        if (auto* question = findChild<QMessageBox*>(CloseQuestionName))
-            question->reject();
+    if (FClosing == TClosing::Asking || FClosing == TClosing::AskingButDecided) {
+        FClosing = TClosing::AskingButDecided;
+        if (FCloseQuestionBox)
+            FCloseQuestionBox->reject();
         return;
     }
     if (!IsRunGoing(FHome->State())) {
         close();
         return;
     }
-    FClosesAfterRun = true;
+    FClosing = TClosing::AfterRun;
     FHome->StopRun();
 }
 
@@ -354,7 +355,7 @@ void TFrmMorvane::ShowState(TWindowState state)
     }
     BtnHome->setEnabled(!isRunGoing);
     BtnConfig->setEnabled(state == TWindowState::Idle);
-    if (FClosesAfterRun && !isRunGoing && !FIsAskingToClose)
+    if (FClosing == TClosing::AfterRun && !isRunGoing)
         QMetaObject::invokeMethod(
             this, [this] { close(); }, Qt::QueuedConnection);
 }

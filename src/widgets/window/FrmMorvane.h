@@ -3,6 +3,7 @@
 #include "window/SettingsPage.h"
 #include "window/WindowState.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -10,10 +11,25 @@
 #include <functional>
 
 class QAbstractButton;
+class QMessageBox;
 class QProgressBar;
 class QStackedWidget;
 class THomePage;
 class TLogoImage;
+
+// How far a close of the window during a run has come.
+enum class TClosing
+{
+    // None is under way: the next close asks.
+    None,
+    // The close question is on view.
+    Asking,
+    // The close question is still on view, but the close goes on as after a yes once it is gone:
+    // the program was asked to end from outside meanwhile.
+    AskingButDecided,
+    // The run is being stopped; the window closes once it has ended.
+    AfterRun
+};
 
 // Where a window finds the outside programs of its runs and the update service it asks.
 struct TFrmMorvaneSetup
@@ -93,7 +109,7 @@ private:
 
     const QString FUpdateUrl;
     TCloseQuestion FCloseQuestion;
-    bool FIsAskingToClose = false;
-    // A close waits for the run to end.
-    bool FClosesAfterRun = false;
+    // The window's own close question, while it is on view.
+    QPointer<QMessageBox> FCloseQuestionBox;
+    TClosing FClosing = TClosing::None;
 };

@@ -5,13 +5,12 @@
 #include "drop/DragFile.h"
 #include "i18n/Translate.h"
 #include "input/FileList.h"
+#include "output/OutputFolder.h"
 #include "theme/StyledButton.h"
 #include "window/ConversionRun.h"
 #include "window/FileListModel.h"
 #include "window/TargetFormats.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -320,10 +319,9 @@ bool THomePage::ResolveOutputFolder()
     FSavePath = FRunMode == TRunMode::Automatic ? QString() : FReadOptions().OutputFolder;
     if (FSavePath.isEmpty())
         return true;
-    if (!FSavePath.endsWith(u'/') && !FSavePath.endsWith(QDir::separator()))
-        FSavePath += QDir::separator();
-    // An existing folder (also through a link), or one made now together with its missing parents.
-    if (QFileInfo(FSavePath).isDir() || QDir().mkpath(FSavePath))
+    const TResult<QString> folder = PrepareOutputFolder(FSavePath);
+    FSavePath = folder.IsOk() ? folder.Value() : FolderForm(FSavePath);
+    if (folder.IsOk())
         return true;
     ShowSavePathError();
     return false;

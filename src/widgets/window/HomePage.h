@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/ConvertOptions.h"
+#include "config/ConvertOptions.h"
 #include "window/RunHost.h"
 #include "window/WindowState.h"
 

@@ -1,7 +1,7 @@
 #include "window/SettingsPage.h"
 
 #include "base/Version.h"
-#include "batch/JobPool.h"
+#include "config/StoredOptions.h"
 #include "controls/SpinEdit.h"
 #include "desktop/FolderDialog.h"
 #include "i18n/Translate.h"
@@ -23,10 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-constexpr int InitialWidth = 540;
-constexpr int InitialQuality = 75;
-constexpr int QualityMin = 40;
-constexpr int QualityMax = 100;
 constexpr int CaptionGap = 2;
 constexpr int GroupGap = 6;
 // The "save" values of the two output choices.
@@ -40,6 +36,12 @@ TWidget* CreatePlaced(QWidget* parent, const QString& name, const QRect& place)
     widget->setObjectName(name);
     widget->setGeometry(place);
     return widget;
+}
+
+void BoundAsOption(TSpinEdit* edit, TOption option)
+{
+    const TOptionBounds bounds = *OptionBounds(option);
+    edit->SetBounds(bounds.Min, bounds.Max);
 }
 
 // A caption that the control's width cannot hold takes the free room up to `rightLimit`.
@@ -109,22 +111,24 @@ void TSettingsPage::CreateOptionGroup()
     ChkWidth->setText(u"너비(px)"_s);
     ChkWidth->setFocusPolicy(Qt::ClickFocus);
     EditWidth = CreatePlaced<TSpinEdit>(GrpOption, u"EditWidth"_s, QRect(154, 66, 65, 24));
-    EditWidth->SetValue(InitialWidth);
+    // Any width may be typed here: the spin edit takes every integer.
+    EditWidth->SetValue(OptionDefault(TOption::Width).toInt());
     EditWidth->setEnabled(false);
     EditWidth->setFocusPolicy(Qt::ClickFocus);
 
     LblQuality = CreatePlaced<QLabel>(GrpOption, u"LblQuality"_s, QRect(16, 104, 56, 13));
     LblQuality->setText(u"품질조정 :"_s);
     EditQuality = CreatePlaced<TSpinEdit>(GrpOption, u"EditQuality"_s, QRect(80, 101, 54, 24));
-    EditQuality->SetBounds(QualityMin, QualityMax);
-    EditQuality->SetValue(InitialQuality);
+    BoundAsOption(EditQuality, TOption::Quality);
+    EditQuality->SetValue(OptionDefault(TOption::Quality).toInt());
     EditQuality->setToolTip(u"손실 압축시 적용"_s);
     EditQuality->setFocusPolicy(Qt::ClickFocus);
 
     LblJobs = CreatePlaced<QLabel>(GrpOption, u"LblJobs"_s, QRect(16, 137, 56, 13));
     LblJobs->setText(u"동시 변환 :"_s);
     EditJobs = CreatePlaced<TSpinEdit>(GrpOption, u"EditJobs"_s, QRect(80, 134, 54, 24));
-    EditJobs->SetBounds(1, DefaultJobCount());
+    BoundAsOption(EditJobs, TOption::Jobs);
+    // Nothing chosen: one per processor core.
     EditJobs->SetValue(DefaultJobCount());
     EditJobs->setFocusPolicy(Qt::ClickFocus);
 }
@@ -355,5 +359,6 @@ TConvertOptions TSettingsPage::ConvertOptions() const
 // A number still being typed may lie outside the bounds.
 int TSettingsPage::Jobs() const
 {
-    return std::clamp(EditJobs->Value(), 1, DefaultJobCount());
+    const TOptionBounds bounds = *OptionBounds(TOption::Jobs);
+    return std::clamp(EditJobs->Value(), bounds.Min, bounds.Max);
 }

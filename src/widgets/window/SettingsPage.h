@@ -1,7 +1,7 @@
 #pragma once
 
+#include "config/ConvertOptions.h"
 #include "config/StoredOptions.h"
-#include "convert/ConvertOptions.h"
 
 #include <QString>
 #include <QWidget>
@@ -113,5 +113,5 @@ private:
     TFolderChooser FFolderChooser;
     // The stored default until loading reads another, so that a stored format of the wrong kind
     // leaves a format to convert to.
-    QString FSaveFormat = QStringLiteral("JPG");
+    QString FSaveFormat = OptionDefault(TOption::Format).toString();
 };

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "convert/FilePlatform.h"
+#include "base/Result.h"
+#include "files/FilePlatform.h"
 
 #include <QString>
 
@@ -65,9 +66,9 @@ private:
 };
 
 // Makes `source` readable in `folder` as `name`: through a hard link, else a symbolic link, else a
-// copy. Empty when done, else why not.
-QString BringIntoFolder(const QString& source, const QString& folder, const QString& name);
+// copy.
+TResult<> BringIntoFolder(const QString& source, const QString& folder, const QString& name);
 
 // Copies a file whole into a new file `target`, with the source's modification time where the file
-// system allows, or reports why not and leaves no part of it. Empty when done.
-QString CopyWholeFile(const QString& source, const QString& target);
+// system allows, or reports why not and leaves no part of it.
+TResult<> CopyWholeFile(const QString& source, const QString& target);

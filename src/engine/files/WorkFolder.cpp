@@ -1,4 +1,4 @@
-#include "convert/WorkFolder.h"
+#include "files/WorkFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -158,31 +158,31 @@ TWorkFolder::~TWorkFolder()
     RemoveHeldFolder(std::move(FHeld->Lock), FHeld->Path);
 }
 
-QString BringIntoFolder(const QString& source, const QString& folder, const QString& name)
+TResult<> BringIntoFolder(const QString& source, const QString& folder, const QString& name)
 {
     const QFileInfo file(source);
     if (!file.exists())
-        return u"the file is not there any more"_s;
+        return Failed(u"the file is not there any more"_s);
     const QString target = QDir(folder).filePath(name);
     if (MakeHardLink(file.absoluteFilePath(), target) ||
         QFile::link(file.absoluteFilePath(), target))
         return {};
-    if (const QString error = CopyWholeFile(source, target); !error.isEmpty())
-        return u"could not copy the file into the scratch folder: "_s + error;
+    if (const TResult<> copied = CopyWholeFile(source, target); !copied.IsOk())
+        return Failed(u"could not copy the file into the scratch folder: "_s + copied.Reason());
     return {};
 }
 
-QString CopyWholeFile(const QString& source, const QString& target)
+TResult<> CopyWholeFile(const QString& source, const QString& target)
 {
     QFile from(source);
     if (!from.open(QIODevice::ReadOnly))
-        return from.errorString();
+        return Failed(from.errorString());
     QFile to(target);
     if (!to.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return to.errorString();
+        return Failed(to.errorString());
     const auto failed = [&to](const QString& error) {
         to.remove();
-        return error;
+        return Failed(error);
     };
     constexpr qint64 BlockSize = 1024 * 1024;
     while (!from.atEnd()) {

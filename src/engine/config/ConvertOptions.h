@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/StoredOptions.h"
+
 #include <QString>
 
 enum class TResizeWidth
@@ -35,22 +37,20 @@ enum class TFolderTree
     Kept
 };
 
-// The choices that the window's options hold when a file starts. A plain value.
+// The choices that the window's options hold when a file starts. A plain value; its defaults are
+// those of the stored options.
 struct TConvertOptions
 {
     // Target format as chosen ("JPG", "PNG", ...); from the command line any text.
-    QString Format = QStringLiteral("JPG");
+    QString Format = OptionDefault(TOption::Format).toString();
     // Empty: each output beside its source.
     QString OutputFolder;
     TResizeWidth ResizeWidth = TResizeWidth::Off;
     // Target width in pixels, also the density an SVG is drawn at.
-    int Width = 540;
-    // 40 to 100; 100 makes WEBP lossless.
-    int Quality = 75;
+    int Width = OptionDefault(TOption::Width).toInt();
+    // Within OptionBounds(TOption::Quality).
+    int Quality = OptionDefault(TOption::Quality).toInt();
     TPhotoInformation PhotoInformation = TPhotoInformation::Keep;
     TFileDates FileDates = TFileDates::OfConversion;
     TFolderTree FolderTree = TFolderTree::Flat;
-    // The folders under OutputFolder that this file's output goes into ("Trip/Day 1"), made when
-    // missing; set per file by OptionsForFile. Empty: OutputFolder itself.
-    QString Subfolder;
 };

@@ -1,4 +1,4 @@
-#include "convert/FilePlatform.h"
+#include "files/FilePlatform.h"
 
 #include <QFile>
 
