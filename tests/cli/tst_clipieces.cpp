@@ -2,9 +2,8 @@
 #include "batch/OutputChains.h"
 #include "cli/BatchReport.h"
 
-#include "PicFixture.h"
+#include "HomeFixture.h"
 #include "StandIn.h"
-#include "TestHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,25 +53,12 @@ QString ChainsText(const QList<QList<qsizetype>>& chains)
 } // namespace
 
 // The command line's pieces: which files may run side by side, the printed lines, the job pool.
-class TCliPiecesTest : public QObject, private TPicFixture
+class TCliPiecesTest : public THomeAndPicsTest
 {
     Q_OBJECT
 
 private:
-    std::optional<TTestHome> FHome;
-
 private Q_SLOTS:
-    void init()
-    {
-        FHome.emplace();
-        NewPicFolder();
-    }
-    void cleanup()
-    {
-        RemovePicFolder();
-        FHome.reset();
-    }
-
     void filesThatCompeteForANameRunInTurn_data()
     {
         QTest::addColumn<QStringList>("fileNames");

@@ -1,9 +1,8 @@
 #include "convert/Converter.h"
 
-#include "PicFixture.h"
+#include "HomeFixture.h"
 #include "StandIn.h"
 #include "TestFiles.h"
-#include "TestHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,13 +24,11 @@ TConvertOptions Options(const QString& format)
 }
 } // namespace
 
-class TConvertDocumentTest : public QObject, private TPicFixture
+class TConvertDocumentTest : public THomeAndPicsTest
 {
     Q_OBJECT
 
 private:
-    std::optional<TTestHome> FHome;
-
     // A source file of that name, made when missing.
     QString Source(const QString& name) const
     {
@@ -51,17 +48,6 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        FHome.emplace();
-        NewPicFolder();
-    }
-    void cleanup()
-    {
-        RemovePicFolder();
-        FHome.reset();
-    }
-
     void pdfArguments()
     {
         const TStandIn standIn;

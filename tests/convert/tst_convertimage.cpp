@@ -5,11 +5,10 @@
 #include "output/OutputFolder.h"
 #include "output/OutputName.h"
 
-#include "PicFixture.h"
+#include "HomeFixture.h"
 #include "ProcessState.h"
 #include "StandIn.h"
 #include "TestFiles.h"
-#include "TestHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -124,13 +123,11 @@ TConvertOptions Options(const QString& format, TResizeWidth resize = TResizeWidt
 
 Q_DECLARE_METATYPE(TMisbehaviour)
 
-class TConvertImageTest : public QObject, private TPicFixture
+class TConvertImageTest : public THomeAndPicsTest
 {
     Q_OBJECT
 
 private:
-    std::optional<TTestHome> FHome;
-
     // A source file of that name, made when missing.
     QString Source(const QString& name) const
     {
@@ -166,17 +163,6 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        FHome.emplace();
-        NewPicFolder();
-    }
-    void cleanup()
-    {
-        RemovePicFolder();
-        FHome.reset();
-    }
-
     void outputFileName_data()
     {
         QTest::addColumn<QString>("source");

@@ -1,5 +1,7 @@
 #include "input/FileList.h"
 
+#include "TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,7 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
 const QByteArray PngBytes = QByteArray::fromHex("89504E470D0A1A0A0000000D") + "rest of it";
 const QByteArray TextBytes = "just some words, no image";
 

@@ -1,5 +1,6 @@
 #include "ProcessState.h"
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 #include "config/Config.h"
 
@@ -15,9 +16,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
-} // namespace
+namespace {} // namespace
 
 // The window program as a user starts it, installed beside a vendor folder that holds the
 // recording stand-ins in place of the outside programs.

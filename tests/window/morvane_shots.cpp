@@ -3,6 +3,7 @@
 // finished run with its summary, and the end of an automatic run.
 // Usage: morvane_shots <folder>
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 #include "config/Config.h"
 #include "i18n/Translate.h"
@@ -22,7 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
 const QString SettingsPath = u"Dovrelan\\Morvane"_s;
 
 template <typename TControl> TControl* Control(const QWidget& window, const QString& name)

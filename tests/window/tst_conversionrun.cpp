@@ -39,7 +39,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString SettingsPath = u"Dovrelan\\Morvane"_s;
-const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
 
 struct TMessageSeen
 {

@@ -1,4 +1,5 @@
 #include "StandIn.h"
+#include "TestFiles.h"
 #include "TestHome.h"
 #include "UrlCatcher.h"
 #include "WindowControls.h"
@@ -39,7 +40,6 @@ namespace {
 
 const QString SettingsPath = u"Dovrelan\\Morvane"_s;
 const QStringList NoArguments = {u"morvane"_s};
-const QByteArray JpegBytes = QByteArray::fromHex("FFD8FFE000104A4649460001") + "rest of it";
 const QStringList OptionNames = {u"format"_s, u"savepath"_s, u"save"_s, u"resize_w"_s,
                                  u"width"_s,  u"quality"_s,  u"jobs"_s};
 

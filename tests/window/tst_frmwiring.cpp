@@ -1,5 +1,6 @@
-#include "TestHome.h"
+#include "HomeFixture.h"
 #include "TestServer.h"
+#include "UrlCatcher.h"
 #include "WindowControls.h"
 #include "notice/UpdateStatus.h"
 #include "theme/DovrelanButtonStyles.h"
@@ -19,18 +20,12 @@
 
 using namespace Qt::StringLiterals;
 
-// Records the URLs that the window hands to the desktop.
-class TOpenedUrls : public QObject
+// Receives the URLs of the web that the window hands to the desktop while it lives.
+class TOpenedUrls : public TUrlCatcher
 {
-    Q_OBJECT
-
 public:
     TOpenedUrls() { QDesktopServices::setUrlHandler(u"https"_s, this, "Open"); }
     ~TOpenedUrls() override { QDesktopServices::unsetUrlHandler(u"https"_s); }
-    QList<QUrl> Urls;
-
-public Q_SLOTS:
-    void Open(const QUrl& url) { Urls.append(url); }
 };
 
 // Presses Yes in the first message box that opens while it lives.
@@ -53,15 +48,12 @@ private:
 };
 
 // How the window ties the look, the update service and its own closing together.
-class TFrmWiringTest : public QObject
+class TFrmWiringTest : public THomeTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase() { RegisterDovrelanButtonStyles(); }
-    void init() { FHome = std::make_unique<TTestHome>(); }
-    void cleanup() { FHome.reset(); }
-
     // What the styles make of the window: the accent bar along the top, the header button of
     // the page on view in the family's selected header look and the other one clear, and the
     // start button an accent outline around a clear face.
@@ -127,7 +119,7 @@ private Q_SLOTS:
         const TYesToTheOffer yes;
 
         QTRY_VERIFY(!window.isVisible());
-        QCOMPARE(opened.Urls, QList<QUrl>{QUrl(u"https://download.example/new"_s)});
+        QCOMPARE(opened.Opened, QList<QUrl>{QUrl(u"https://download.example/new"_s)});
     }
 
     // The offer is still answered, but the window it would have closed is gone.
@@ -147,12 +139,11 @@ private Q_SLOTS:
 
         const TYesToTheOffer yes;
 
-        QTRY_COMPARE(opened.Urls, QList<QUrl>{QUrl(u"https://download.example/new"_s)});
+        QTRY_COMPARE(opened.Opened, QList<QUrl>{QUrl(u"https://download.example/new"_s)});
         QVERIFY(StopServiceThreads(std::chrono::seconds(5)));
     }
 
 private:
-    std::unique_ptr<TTestHome> FHome;
 };
 
 QTEST_MAIN(TFrmWiringTest)

@@ -1,4 +1,4 @@
-#include "TestHome.h"
+#include "HomeFixture.h"
 #include "WindowControls.h"
 #include "X11Property.h"
 #include "i18n/Translate.h"
@@ -31,12 +31,9 @@ QString TitleProperty(const QString& title)
 
 // The window's titles as a desktop shows them; runs under a real X server only (CTest starts it
 // with xvfb-run) and skips anywhere else.
-class TWindowX11Test : public QObject
+class TWindowX11Test : public THomeTest
 {
     Q_OBJECT
-
-private:
-    std::optional<TTestHome> FHome;
 
 private Q_SLOTS:
     void initTestCase()
@@ -45,9 +42,6 @@ private Q_SLOTS:
             QSKIP(reason);
         LoadTranslations();
     }
-
-    void init() { FHome.emplace(); }
-    void cleanup() { FHome.reset(); }
 
     // The folder dialog is titled with its own text alone, the program's name not added.
     void theFolderDialogKeepsItsTitle_data()

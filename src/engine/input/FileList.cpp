@@ -1,5 +1,6 @@
 #include "input/FileList.h"
 
+#include "base/Paths.h"
 #include "input/FileType.h"
 
 #include <QDir>
@@ -8,16 +9,6 @@
 #include <QStringList>
 
 namespace {
-
-bool EndsWithDelimiter(const QString& path)
-{
-    return path.endsWith(u'/') || path.endsWith(QDir::separator());
-}
-
-QString FolderForm(const QString& path)
-{
-    return EndsWithDelimiter(path) ? path : path + QDir::separator();
-}
 
 // A regular file as the folder's entry says without asking the file system again (Linux's d_type);
 // for a link it asks about the target, and so where the file system does not say.

@@ -6,11 +6,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-bool EndsWithDelimiter(const QString& path)
-{
-    return path.endsWith(u'/') || path.endsWith(QDir::separator());
-}
-
 // Qt's own form, which real (canonical) paths take on every platform.
 QString InQtForm(const QString& folder, const QString& name)
 {
@@ -72,11 +67,6 @@ private:
     const QString FSubfolder;
 };
 } // namespace
-
-QString FolderForm(const QString& path)
-{
-    return EndsWithDelimiter(path) ? path : path + QDir::separator();
-}
 
 TResult<QString> PrepareOutputFolder(const QString& folder)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Paths.h"
 #include "base/Result.h"
 #include "config/ConvertOptions.h"
 #include "input/FileInfo.h"
@@ -8,9 +9,6 @@
 
 // Where outputs go and the making of their folders; the window and the command line make none of
 // their own. Any thread.
-
-// The path as a folder, ending with a delimiter ("/", on Windows also "\").
-QString FolderForm(const QString& path);
 
 // The chosen output folder of a run made ready: an existing folder (also through a link), or one
 // made now with its missing parents. The folder in FolderForm, or why it cannot be had.

@@ -10,7 +10,6 @@ class TShape : public QWidget
 public:
     explicit TShape(QWidget* parent);
 
-    QColor Color() const { return FColor; }
     void SetColor(QColor color);
 
 protected:

@@ -38,24 +38,6 @@ TStyledButton::TStyledButton(const QString& family, const QString& appearance, Q
     FAppearance = appearance;
 }
 
-void TStyledButton::SetStyleFamily(const QString& family)
-{
-    FFamily = family;
-    update();
-}
-
-void TStyledButton::SetStyleClass(const QString& styleClass)
-{
-    FClass = styleClass;
-    update();
-}
-
-void TStyledButton::SetStyleAppearance(const QString& appearance)
-{
-    FAppearance = appearance;
-    update();
-}
-
 void TStyledButton::SetCornerRadius(int radius)
 {
     FCornerRadius = radius;

@@ -17,13 +17,6 @@ public:
     // The class is the family's default one.
     TStyledButton(const QString& family, const QString& appearance, QWidget* parent = nullptr);
 
-    QString StyleFamily() const { return FFamily; }
-    void SetStyleFamily(const QString& family);
-    QString StyleClass() const { return FClass; }
-    void SetStyleClass(const QString& styleClass);
-    QString StyleAppearance() const { return FAppearance; }
-    void SetStyleAppearance(const QString& appearance);
-    int CornerRadius() const { return FCornerRadius; }
     void SetCornerRadius(int radius);
 
     TButtonState State() const;
